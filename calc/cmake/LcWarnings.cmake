@@ -1,0 +1,14 @@
+# Strict warnings for the project's own targets (never for third-party code).
+# With LC_WERROR on, every warning fails the build; the test command sets it.
+include_guard(GLOBAL)
+
+option(LC_WERROR "Treat warnings as errors on this project's targets" OFF)
+
+function(lc_set_warnings target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /permissive- $<$<BOOL:${LC_WERROR}>:/WX>)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion
+                                             -Wshadow $<$<BOOL:${LC_WERROR}>:-Werror>)
+  endif()
+endfunction()

@@ -1,0 +1,175 @@
+#include "lc/convert.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <system_error>
+
+#include "lc/error.h"
+
+namespace lc {
+namespace detail {
+namespace {
+
+constexpr std::string_view kDigits = "0123456789";
+constexpr int kSignificantDigits = 15;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// from_chars reports result_out_of_range alike for a value beyond the double
+// range and for one that underflows, and leaves the value untouched. This
+// tells the two apart from the decimal exponent of the leading significant
+// digit. `number` is an unsigned decimal that from_chars has just read:
+// digits, an optional "." and digits, an optional exponent; it is not zero.
+bool isTooLarge(std::string_view number) {
+  const auto exponentAt = number.find_first_of("eE");
+  long long exponent = 0;
+  if (exponentAt != std::string_view::npos) {
+    std::string_view text = number.substr(exponentAt + 1);
+    if (text.front() == '+') text.remove_prefix(1);
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), exponent);
+    // An exponent too long even for long long decides alone.
+    if (ec == std::errc::result_out_of_range) return text.front() != '-';
+    number = number.substr(0, exponentAt);
+  }
+  const auto point = number.find('.');
+  const std::string_view whole = number.substr(0, point);
+  const auto firstWhole = whole.find_first_not_of('0');
+  long long leading = 0;
+  if (firstWhole != std::string_view::npos) {
+    leading = static_cast<long long>(whole.size() - firstWhole) - 1;
+  } else {
+    const std::string_view fraction = number.substr(point + 1);
+    leading = -static_cast<long long>(fraction.find_first_not_of('0')) - 1;
+  }
+  return leading + exponent > 0;
+}
+
+// Reads the unsigned decimal at the start of `text`, which from_chars must
+// accept; the rest of the text is ignored. A value that underflows reads as 0.
+double readDecimal(std::string_view text) {
+  double value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec == std::errc::result_out_of_range) {
+    if (isTooLarge(text.substr(0, static_cast<std::size_t>(end - text.data())))) {
+      throw RuntimeError(ErrorKind::Overflow);
+    }
+    return 0.0;
+  }
+  return value;
+}
+
+// Length of the run of ASCII digits at `from`.
+std::size_t digitsAt(std::string_view text, std::size_t from) {
+  const auto end = text.find_first_not_of(kDigits, from);
+  return (end == std::string_view::npos ? text.size() : end) - from;
+}
+
+}  // namespace
+}  // namespace detail
+
+double LeadingNumber(std::string_view text) {
+  const auto start = text.find_first_not_of(" \t\n");
+  if (start == std::string_view::npos) return 0.0;
+  text.remove_prefix(start);
+
+  bool negative = false;
+  if (text.front() == '+' || text.front() == '-') {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  // from_chars also takes "inf", "nan" and a second sign; a number here
+  // starts with a digit, or with a point and a digit.
+  const bool startsNumber =
+      !text.empty() && (detail::isDigit(text[0]) ||
+                        (text[0] == '.' && text.size() > 1 && detail::isDigit(text[1])));
+  if (!startsNumber) return 0.0;
+
+  const double value = detail::readDecimal(text);
+  return negative ? -value : value;
+}
+
+std::string IntegerToText(std::int16_t value) {
+  std::array<char, 8> buffer{};
+  const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr;
+  return std::string(buffer.data(), end);
+}
+
+std::string NumberToText(double value, const NumberFormat& format) {
+  if (value == 0) return "0";  // -0 too
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+
+  // "%.15G" without the C locale: the longest text is "-1.23456789012345e-308".
+  std::array<char, 32> buffer{};
+  const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                 std::chars_format::general, detail::kSignificantDigits)
+                       .ptr;
+  const std::string_view text(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
+  if (const auto e = text.find('e'); e != std::string_view::npos) buffer[e] = 'E';
+
+  const auto point = text.find('.');
+  if (point == std::string_view::npos) return std::string(text);
+  std::string result;
+  result.reserve(text.size() - 1 + format.decimal_separator.size());
+  result.append(text.substr(0, point)).append(format.decimal_separator).append(text.substr(point + 1));
+  return result;
+}
+
+double TextToNumber(std::string_view text, const NumberFormat& format) {
+  const auto unreadable = [] { return RuntimeError(ErrorKind::UnreadableNumber); };
+  const std::string_view separator = format.decimal_separator;
+
+  // Check the shape: -?D+(sep D+)?(E[+-]D+)?
+  std::size_t at = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (negative) ++at;
+  const std::size_t wholeDigits = detail::digitsAt(text, at);
+  if (wholeDigits == 0) throw unreadable();
+  const std::size_t wholeEnd = at + wholeDigits;
+  at = wholeEnd;
+  std::size_t fractionStart = wholeEnd;
+  if (!separator.empty() && text.substr(at).starts_with(separator)) {
+    fractionStart = at + separator.size();
+    const std::size_t fractionDigits = detail::digitsAt(text, fractionStart);
+    if (fractionDigits == 0) throw unreadable();
+    at = fractionStart + fractionDigits;
+  }
+  if (at < text.size() && text[at] == 'E') {
+    ++at;
+    if (at == text.size() || (text[at] != '+' && text[at] != '-')) throw unreadable();
+    ++at;
+    const std::size_t exponentDigits = detail::digitsAt(text, at);
+    if (exponentDigits == 0) throw unreadable();
+    at += exponentDigits;
+  }
+  if (at != text.size()) throw unreadable();
+
+  // from_chars wants "." as the separator and no sign; rewrite into a local
+  // buffer unless the text already has that form. Texts longer than any that
+  // NumberToText writes go to the heap.
+  const std::string_view digits = text.substr(negative ? 1 : 0);
+  double value = 0;
+  if (fractionStart == wholeEnd || separator == ".") {
+    value = detail::readDecimal(digits);
+  } else {
+    const std::string_view whole = text.substr(0, wholeEnd).substr(negative ? 1 : 0);
+    const std::string_view rest = text.substr(fractionStart);
+    const std::size_t size = whole.size() + 1 + rest.size();
+    std::array<char, 64> local{};
+    std::string large;
+    char* out = local.data();
+    if (size > local.size()) {
+      large.resize(size);
+      out = large.data();
+    }
+    whole.copy(out, whole.size());
+    out[whole.size()] = '.';
+    rest.copy(out + whole.size() + 1, rest.size());
+    value = detail::readDecimal(std::string_view(out, size));
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace lc

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lc/calc.h"
+#include "map_fields.h"
+
+namespace {
+
+using lc::ErrorKind;
+using lc::Field;
+using lc::testing::MapFields;
+using Access = MapFields::Access;
+using Event = MapFields::Event;
+
+// Result fields as an earlier click left them, to see which ones a click changes.
+MapFields fieldsWithFrequency(const std::string& frequency) {
+  return MapFields({{Field::F, frequency}, {Field::L, "old L"}, {Field::C, "old C"}, {Field::LL, "old LL"}});
+}
+
+struct Results {
+  const char* frequency;
+  const char* ll;
+  const char* c;
+  const char* l;
+};
+
+void expectResults(MapFields& fields, const Results& r) {
+  EXPECT_EQ(fields.text(Field::LL), r.ll) << "F = \"" << r.frequency << '"';
+  EXPECT_EQ(fields.text(Field::C), r.c) << "F = \"" << r.frequency << '"';
+  EXPECT_EQ(fields.text(Field::L), r.l) << "F = \"" << r.frequency << '"';
+}
+
+TEST(OkClick, showsWavelengthCapacitanceAndInductance) {
+  const Results cases[] = {
+      {"1", "300", "600", "42.2599970248962"},
+      {"7", "42.8571428571429", "85.7142857142858", "6.03714243212803"},
+      // C is twice the displayed wavelength, not twice the exact quotient.
+      {"144", "2.08333333333333", "4.16666666666666", "0.29347220156178"},
+      {"7,1", "42.8571428571429", "85.7142857142858", "6.03714243212803"},
+      {"  7 MHz", "42.8571428571429", "85.7142857142858", "6.03714243212803"},
+  };
+  for (const auto& r : cases) {
+    MapFields fields = fieldsWithFrequency(r.frequency);
+    lc::Ok_Click(fields);
+    expectResults(fields, r);
+  }
+}
+
+TEST(OkClick, showsZeroEverywhereForNoPositiveFrequency) {
+  for (const char* frequency : {"", "0", "-5", "abc", "-0", "+", "1e-400", ",5"}) {
+    MapFields fields = fieldsWithFrequency(frequency);
+    lc::Ok_Click(fields);
+    expectResults(fields, {frequency, "0", "0", "0"});
+  }
+}
+
+TEST(OkClick, writesInTheLocaleSeparatorAndReadsItBack) {
+  MapFields fields = fieldsWithFrequency("144");
+  lc::Ok_Click(fields, lc::NumberFormat{","});
+  expectResults(fields, {"144", "2,08333333333333", "4,16666666666666", "0,29347220156178"});
+}
+
+TEST(OkClick, writesLLThenCThenLAndReadsBackWhatItWrote) {
+  MapFields fields = fieldsWithFrequency("7");
+  lc::Ok_Click(fields);
+  const std::vector<Event> expected = {
+      {Access::Read, Field::F, "7"},
+      {Access::Write, Field::LL, "42.8571428571429"},
+      {Access::Read, Field::LL, "42.8571428571429"},
+      {Access::Write, Field::C, "85.7142857142858"},
+      {Access::Read, Field::C, "85.7142857142858"},
+      {Access::Write, Field::L, "6.03714243212803"},
+  };
+  EXPECT_EQ(fields.events(), expected);
+}
+
+TEST(OkClick, writesZerosToLThenCThenLL) {
+  MapFields fields = fieldsWithFrequency("-1");
+  lc::Ok_Click(fields);
+  const std::vector<Event> expected = {
+      {Access::Read, Field::F, "-1"},
+      {Access::Write, Field::L, "0"},
+      {Access::Write, Field::C, "0"},
+      {Access::Write, Field::LL, "0"},
+  };
+  EXPECT_EQ(fields.events(), expected);
+}
+
+TEST(OkClick, givesTheSameTextsWhenClickedTwice) {
+  MapFields fields = fieldsWithFrequency("144");
+  lc::Ok_Click(fields);
+  const std::string first[] = {fields.text(Field::LL), fields.text(Field::C), fields.text(Field::L)};
+  lc::Ok_Click(fields);
+  EXPECT_EQ(fields.text(Field::LL), first[0]);
+  EXPECT_EQ(fields.text(Field::C), first[1]);
+  EXPECT_EQ(fields.text(Field::L), first[2]);
+}
+
+// One frequency from each range in which a click fails, with the fields it
+// changed before the failing step; the others keep their old texts.
+TEST(OkClick, stopsAtTheFailingStepAndKeepsEarlierTexts) {
+  struct Case {
+    const char* frequency;
+    ErrorKind kind;
+    Results after;
+  };
+  const Case cases[] = {
+      // Step 4: the wavelength passes the double range.
+      {"1E-307", ErrorKind::Overflow, {"", "old LL", "old C", "old L"}},
+      // Step 5: the wavelength's 15-digit text passes the range when read back.
+      {"1.6688053938804015E-306", ErrorKind::Overflow, {"", "1.79769313486232E+308", "old C", "old L"}},
+      // Step 5: doubling the wavelength passes the range.
+      {"2E-306", ErrorKind::Overflow, {"", "1.5E+308", "old C", "old L"}},
+      // Step 7.4: the square of the angular frequency underflows to zero.
+      {"1E-300", ErrorKind::DivisionByZero, {"", "3E+302", "6E+302", "old L"}},
+      {"2.5E-169", ErrorKind::DivisionByZero, {"", "1.2E+171", "2.4E+171", "old L"}},
+      // Step 7.2: the square passes the range.
+      {"1E+150", ErrorKind::Overflow, {"", "3E-148", "6E-148", "old L"}},
+      // Step 7.1: the angular frequency passes the range.
+      {"1E+302", ErrorKind::Overflow, {"", "3E-300", "6E-300", "old L"}},
+      // Step 3: the frequency in hertz passes the range.
+      {"1.8E+302", ErrorKind::Overflow, {"", "old LL", "old C", "old L"}},
+  };
+  for (const auto& c : cases) {
+    MapFields fields = fieldsWithFrequency(c.frequency);
+    try {
+      lc::Ok_Click(fields);
+      ADD_FAILURE() << c.frequency << ": nothing raised";
+    } catch (const lc::RuntimeError& error) {
+      EXPECT_EQ(error.kind(), c.kind) << c.frequency;
+    }
+    expectResults(fields, {c.frequency, c.after.ll, c.after.c, c.after.l});
+  }
+}
+
+TEST(OkClick, computesAtTheEdgesOfTheWorkingRange) {
+  const Results cases[] = {
+      // Just above the range where the square underflows.
+      {"2.6E-169", "1.15384615384615E+171", "2.3076923076923E+171", "8.77076430998349E+169"},
+      // Just below the range where the square overflows.
+      {"2.1E+147", "1.42857142857143E-145", "2.85714285714286E-145", "2.01238081070934E-146"},
+  };
+  for (const auto& r : cases) {
+    MapFields fields = fieldsWithFrequency(r.frequency);
+    lc::Ok_Click(fields);
+    expectResults(fields, r);
+  }
+}
+
+}  // namespace
