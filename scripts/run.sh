@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the window and starts it.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+"$root/scripts/setup.sh"
+cmake --preset default >/dev/null
+cmake --build --preset default --target lccalc
+exec "$root/build/default/window/lccalc" "$@"

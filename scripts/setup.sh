@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the packages of debian-packages.txt that are not installed yet.
+# Does nothing, quickly, when all are there.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+mapfile -t wanted < <(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$root/debian-packages.txt")
+installed=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' 2>/dev/null | awk '$2 == "ii" {print $1}')
+missing=()
+for package in "${wanted[@]}"; do
+  grep -qxF "$package" <<<"$installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

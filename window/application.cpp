@@ -1,0 +1,35 @@
+#include "application.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Without a display Qt aborts with a long plugin message; say plainly what
+// is missing instead. Runs before QApplication, which is what would abort.
+int& requireDisplay(int& argc) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+  const bool platformChosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+  const bool display =
+      !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+  if (!platformChosen && !display) {
+    std::fputs("lccalc: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+               "to run without a screen, use: xvfb-run lccalc\n",
+               stderr);
+    std::exit(EXIT_FAILURE);
+  }
+#endif
+  return argc;
+}
+
+}  // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(requireDisplay(argc), argv) {
+  // The window is Russian whatever the user's locale; so are Qt's buttons.
+  if (qtTranslator_.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    installTranslator(&qtTranslator_);
+  }
+}

@@ -1,0 +1,269 @@
+// The window under the offscreen platform: controls, keyboard, clicks and
+// the error report.
+#include <QAccessible>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "form1.h"
+
+namespace {
+
+// What a message box showed before the test closed it.
+struct Report {
+  bool shown = false;
+  QString title;
+  QString text;
+};
+
+// Closes the next modal message box as soon as it is up, noting what it said.
+void closeNextMessageBox(Report* report) {
+  QTimer::singleShot(0, [report] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    *report = {true, box->windowTitle(), box->text()};
+    box->accept();
+  });
+}
+
+}  // namespace
+
+class Form1Test : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void controlsSitWhereTheyBelong_data();
+  void controlsSitWhereTheyBelong();
+  void titleIsExact();
+  void frequencyBoxUsesItsOwnFont();
+  void startsBlankWithFocusInTheBox();
+  void tabVisitsBoxOkExitAndBack();
+  void enterAndEscapeChangeNothing();
+  void okShowsTheResults_data();
+  void okShowsTheResults();
+  void spaceOnOkClicksIt();
+  void failedClickIsReportedAndTheWindowGoesOn_data();
+  void failedClickIsReportedAndTheWindowGoesOn();
+  void commaLocaleShowsCommas();
+  void longResultIsClippedNotGrown();
+  void resultsAreLabelledByTheirCaptions();
+  void exitEndsTheEventLoop();
+
+ private:
+  template <typename T>
+  T* control(const char* name) {
+    auto* widget = window_->findChild<T*>(QLatin1String(name));
+    if (widget == nullptr) qFatal("no control %s", name);
+    return widget;
+  }
+  void typeFrequency(const QString& text) {
+    control<QLineEdit>("F")->setText(text);
+  }
+  void clickOk() { QTest::mouseClick(control<QPushButton>("Ok"), Qt::LeftButton); }
+  QStringList results() {
+    return {control<QLabel>("LL")->text(), control<QLabel>("C")->text(), control<QLabel>("L")->text()};
+  }
+
+  std::unique_ptr<Form1> window_;
+};
+
+void Form1Test::init() {
+  window_ = std::make_unique<Form1>(QLocale::c());
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+}
+
+void Form1Test::cleanup() { window_.reset(); }
+
+void Form1Test::controlsSitWhereTheyBelong_data() {
+  QTest::addColumn<QString>("className");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<QRect>("geometry");
+  // Positions and sizes in logical pixels, as the original twips / 15.
+  QTest::newRow("F") << "QLineEdit" << "" << QRect(40, 32, 81, 33);
+  QTest::newRow("Ok") << "QPushButton" << "OK" << QRect(40, 96, 81, 33);
+  QTest::newRow("Command1") << "QPushButton" << "Exit" << QRect(40, 160, 81, 33);
+  QTest::newRow("Frame1") << "QGroupBox" << "Частота, МГц" << QRect(24, 8, 113, 73);
+  QTest::newRow("Label1") << "QLabel" << "L, мкГн" << QRect(184, 16, 121, 17);
+  QTest::newRow("L") << "QLabel" << "" << QRect(184, 32, 121, 33);
+  QTest::newRow("Label2") << "QLabel" << "C, пФ" << QRect(184, 80, 121, 17);
+  QTest::newRow("C") << "QLabel" << "" << QRect(184, 96, 121, 33);
+  QTest::newRow("Label3") << "QLabel" << "W, \u041C" << QRect(184, 144, 121, 17);  // Cyrillic Em
+  QTest::newRow("LL") << "QLabel" << "" << QRect(184, 160, 121, 33);
+}
+
+void Form1Test::controlsSitWhereTheyBelong() {
+  QFETCH(QString, className);
+  QFETCH(QString, text);
+  QFETCH(QRect, geometry);
+  auto* widget = control<QWidget>(QTest::currentDataTag());
+  QCOMPARE(widget->metaObject()->className(), className);
+  QCOMPARE(widget->geometry(), geometry);
+  QString shown;
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) shown = edit->text();
+  if (auto* button = qobject_cast<QPushButton*>(widget)) shown = button->text();
+  if (auto* frame = qobject_cast<QGroupBox*>(widget)) shown = frame->title();
+  if (auto* label = qobject_cast<QLabel*>(widget)) {
+    shown = label->text();
+    QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+  }
+  QCOMPARE(shown, text);
+  QCOMPARE(window_->size(), QSize(330, 219));
+  QCOMPARE(window_->minimumSize(), window_->maximumSize());
+}
+
+void Form1Test::titleIsExact() {
+  const QString title = window_->windowTitle();
+  QCOMPARE(title, QString("Расчет LC-конура" + QString(31, ' ') + "TIRVAL"));
+  QCOMPARE(title.size(), 53);
+}
+
+void Form1Test::frequencyBoxUsesItsOwnFont() {
+  const QFont font = control<QLineEdit>("F")->font();
+  QCOMPARE(font.families().value(0), QString("MS Sans Serif"));
+  QCOMPARE(font.pixelSize(), 18);
+  QCOMPARE(font.weight(), QFont::Normal);
+  QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+  // Every other control keeps the window's default font.
+  QCOMPARE(control<QPushButton>("Ok")->font(), window_->font());
+  QCOMPARE(control<QLabel>("L")->font(), window_->font());
+}
+
+void Form1Test::startsBlankWithFocusInTheBox() {
+  QCOMPARE(results(), QStringList({"", "", ""}));
+  QCOMPARE(QApplication::focusWidget(), control<QLineEdit>("F"));
+}
+
+void Form1Test::tabVisitsBoxOkExitAndBack() {
+  const char* order[] = {"Ok", "Command1", "F", "Ok"};
+  for (const char* name : order) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString(name));
+  }
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+  QCOMPARE(QApplication::focusWidget()->objectName(), QString("F"));
+}
+
+void Form1Test::enterAndEscapeChangeNothing() {
+  auto* box = control<QLineEdit>("F");
+  QTest::keyClicks(box, "7");
+  QTest::keyClick(box, Qt::Key_Return);
+  QTest::keyClick(box, Qt::Key_Enter);
+  QTest::keyClick(box, Qt::Key_Escape);
+  QCOMPARE(results(), QStringList({"", "", ""}));
+  QVERIFY(window_->isVisible());
+  QCOMPARE(box->text(), QString("7"));
+}
+
+void Form1Test::okShowsTheResults_data() {
+  QTest::addColumn<QString>("frequency");
+  QTest::addColumn<QStringList>("expected");  // LL, C, L
+  QTest::newRow("1 MHz") << "1" << QStringList{"300", "600", "42.2599970248962"};
+  QTest::newRow("7 MHz") << "7" << QStringList{"42.8571428571429", "85.7142857142858", "6.03714243212803"};
+  QTest::newRow("144 MHz") << "144" << QStringList{"2.08333333333333", "4.16666666666666", "0.29347220156178"};
+  QTest::newRow("empty") << "" << QStringList{"0", "0", "0"};
+  QTest::newRow("letters") << "abc" << QStringList{"0", "0", "0"};
+  QTest::newRow("negative") << "-5" << QStringList{"0", "0", "0"};
+}
+
+void Form1Test::okShowsTheResults() {
+  QFETCH(QString, frequency);
+  QFETCH(QStringList, expected);
+  QTest::keyClicks(control<QLineEdit>("F"), frequency);
+  clickOk();
+  QCOMPARE(results(), expected);
+  clickOk();  // the same text gives the same results again
+  QCOMPARE(results(), expected);
+}
+
+void Form1Test::spaceOnOkClicksIt() {
+  typeFrequency("7");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QTest::keyClick(control<QPushButton>("Ok"), Qt::Key_Space);
+  QCOMPARE(results().value(0), QString("42.8571428571429"));
+}
+
+void Form1Test::failedClickIsReportedAndTheWindowGoesOn_data() {
+  QTest::addColumn<QString>("frequency");
+  QTest::addColumn<QString>("error");
+  QTest::addColumn<QStringList>("expected");  // LL, C, L after the failed click
+  // Results from the earlier click at 7 MHz must not stay beside new ones.
+  QTest::newRow("square overflows") << "1E+150" << "Переполнение" << QStringList{"3E-148", "6E-148", ""};
+  QTest::newRow("doubling overflows") << "2E-306" << "Переполнение" << QStringList{"1.5E+308", "", ""};
+  QTest::newRow("square underflows") << "1E-300" << "Деление на ноль" << QStringList{"3E+302", "6E+302", ""};
+  QTest::newRow("hertz overflow") << "1.8E+302" << "Переполнение" << QStringList{"", "", ""};
+}
+
+void Form1Test::failedClickIsReportedAndTheWindowGoesOn() {
+  QFETCH(QString, frequency);
+  QFETCH(QString, error);
+  QFETCH(QStringList, expected);
+  typeFrequency("7");
+  clickOk();
+  typeFrequency(frequency);
+  Report report;
+  closeNextMessageBox(&report);
+  clickOk();
+  QVERIFY(report.shown);
+  QCOMPARE(report.text, error);
+  QCOMPARE(report.title, window_->windowTitle());
+  QCOMPARE(results(), expected);
+  QVERIFY(window_->isVisible());
+  // The window still works after the report.
+  typeFrequency("144");
+  clickOk();
+  QCOMPARE(results().value(1), QString("4.16666666666666"));
+}
+
+void Form1Test::commaLocaleShowsCommas() {
+  Form1 russian(QLocale(QLocale::Russian, QLocale::Russia));
+  russian.findChild<QLineEdit*>("F")->setText("144");
+  QTest::mouseClick(russian.findChild<QPushButton*>("Ok"), Qt::LeftButton);
+  QCOMPARE(russian.findChild<QLabel*>("LL")->text(), QString("2,08333333333333"));
+  QCOMPARE(russian.findChild<QLabel*>("C")->text(), QString("4,16666666666666"));
+  QCOMPARE(russian.findChild<QLabel*>("L")->text(), QString("0,29347220156178"));
+}
+
+void Form1Test::longResultIsClippedNotGrown() {
+  typeFrequency("7E+130");
+  clickOk();
+  auto* wavelength = control<QLabel>("LL");
+  QCOMPARE(wavelength->text(), QString("4.28571428571429E-129"));
+  QCOMPARE(wavelength->size(), QSize(121, 33));
+  QCOMPARE(window_->size(), QSize(330, 219));
+}
+
+void Form1Test::resultsAreLabelledByTheirCaptions() {
+  const std::pair<const char*, const char*> pairs[] = {{"L", "Label1"}, {"C", "Label2"}, {"LL", "Label3"}};
+  for (const auto& [result, caption] : pairs) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control<QLabel>(result));
+    QVERIFY(accessible != nullptr);
+    const auto relations = accessible->relations(QAccessible::Label);  // its labels
+    QCOMPARE(relations.size(), 1);
+    QCOMPARE(relations.first().first->object(), control<QLabel>(caption));
+  }
+  QCOMPARE(control<QLineEdit>("F")->accessibleName(), QString("Частота, МГц"));
+  for (const char* name : {"Frame1", "Label1", "L"}) {
+    QCOMPARE(control<QWidget>(name)->focusPolicy(), Qt::NoFocus);
+  }
+}
+
+void Form1Test::exitEndsTheEventLoop() {
+  typeFrequency("7");
+  clickOk();
+  QTimer::singleShot(0, [this] { QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton); });
+  QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });  // a safety net, not a timing
+  QCOMPARE(QApplication::exec(), 0);
+}
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"
