@@ -20,6 +20,7 @@ constexpr int kRightWidth = 121;
 constexpr int kCaptionHeight = 17;
 constexpr int kResultHeight = 33;
 constexpr int kFrequencyFontPixels = 18;
+constexpr int kWindowFontPixels = 11;
 
 void setUpCaption(QLabel* label, const QString& text, const char* name, int top) {
   label->setText(text);
@@ -66,6 +67,11 @@ void Form1::createControls() {
   // The spaces push the author's name towards the right end of the title bar.
   setWindowTitle(tr("Расчет LC-конура") + QString(31, QLatin1Char(' ')) + QStringLiteral("TIRVAL"));
   setFixedSize(kClientSize);
+  // The layout is drawn in pixels, so its font is too: the platform's family
+  // at the size the captions and a 15-digit result were laid out for.
+  QFont windowFont = font();
+  windowFont.setPixelSize(kWindowFontPixels);
+  setFont(windowFont);
 
   Frame1->setTitle(tr("Частота, МГц"));
   Frame1->setObjectName(QStringLiteral("Frame1"));

@@ -39,7 +39,10 @@ void Form1Fields::WriteText(lc::Field field, std::string_view text) {
   if (field == lc::Field::F) {
     static_cast<QLineEdit*>(w)->setText(toQString(text));
   } else {
-    static_cast<QLabel*>(w)->setText(toQString(text));
+    auto* label = static_cast<QLabel*>(w);
+    label->setText(toQString(text));
+    // A long result is cut off at the label's edge; the tip shows it whole.
+    label->setToolTip(label->text());
   }
   written_[indexOf(field)] = true;
 }
@@ -49,6 +52,8 @@ void Form1Fields::startClick() { written_.fill(false); }
 void Form1Fields::clearUnwritten() {
   for (const lc::Field field : {lc::Field::L, lc::Field::C, lc::Field::LL}) {
     QLabel* label = labels_[indexOf(field)];
-    if (!written_[indexOf(field)] && label != nullptr) label->clear();
+    if (written_[indexOf(field)] || label == nullptr) continue;
+    label->clear();
+    label->setToolTip({});
   }
 }
