@@ -1,7 +1,7 @@
 """End-to-end test of the real lccalc binary, seen as a screen reader sees it.
 
-Run inside an X server and a D-Bus session of its own (the CTest test wraps it
-in xvfb-run and dbus-run-session). It starts the program with Qt's
+Run inside a D-Bus session of its own (the CTest test wraps it in
+dbus-run-session). It starts its own Xvfb, then the program with Qt's
 accessibility bridge on, drives it with xdotool and reads it through AT-SPI.
 Needs Debian's python3 with python3-pyatspi: run it with /usr/bin/python3.
 """
@@ -55,6 +55,21 @@ def find_window():
     return None
 
 
+def start_display():
+    """Starts Xvfb on a free display; it writes the number once it is ready."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "640x400x24", "-nolisten", "tcp"],
+        pass_fds=[write_end], stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        number = pipe.readline().strip()
+    if not number:
+        sys.exit("FAIL: Xvfb did not start")
+    os.environ["DISPLAY"] = ":" + number
+    return server
+
+
 def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], check=True)
 
@@ -77,15 +92,17 @@ def main():
     parser.add_argument("--screenshot", required=True)
     args = parser.parse_args()
 
+    server = start_display()
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LC_ALL="C.UTF-8")
     env.pop("QT_QPA_PLATFORM", None)
     program = subprocess.Popen([args.binary], env=env)
     try:
         run(program, args.screenshot)
     finally:
-        if program.poll() is None:
-            program.kill()
-            program.wait()
+        for process in (program, server):
+            if process.poll() is None:
+                process.kill()
+                process.wait()
     if failures:
         sys.exit(f"{len(failures)} check(s) failed")
     print("end-to-end: all checks passed")
