@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <cstdio>
@@ -27,6 +28,16 @@ int& requireDisplay(int& argc) {
 }  // namespace
 
 Application::Application(int& argc, char** argv) : QApplication(requireDisplay(argc), argv) {
+  setApplicationName(QStringLiteral("lccalc"));
+  setApplicationVersion(QStringLiteral(LC_VERSION));
+  // Lets Wayland compositors and task bars match the window to its desktop entry.
+  setDesktopFileName(QStringLiteral("org.lccalc.lccalc"));
+  QIcon icon;
+  for (const int size : {16, 32, 48, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icons/lccalc-%1.png").arg(size));
+  }
+  setWindowIcon(icon);
+
   // The window is Russian whatever the user's locale; so are Qt's buttons.
   if (qtTranslator_.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

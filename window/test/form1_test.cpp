@@ -56,6 +56,7 @@ class Form1Test : public QObject {
   void commaLocaleShowsCommas();
   void longResultIsClippedNotGrown();
   void resultsAreLabelledByTheirCaptions();
+  void iconIsBuiltIn();
   void exitEndsTheEventLoop();
 
  private:
@@ -254,6 +255,13 @@ void Form1Test::resultsAreLabelledByTheirCaptions() {
   QCOMPARE(control<QLineEdit>("F")->accessibleName(), QString("Частота, МГц"));
   for (const char* name : {"Frame1", "Label1", "L"}) {
     QCOMPARE(control<QWidget>(name)->focusPolicy(), Qt::NoFocus);
+  }
+}
+
+void Form1Test::iconIsBuiltIn() {
+  for (const int size : {16, 32, 48, 128, 256}) {
+    const QImage image(QStringLiteral(":/icons/lccalc-%1.png").arg(size));
+    QCOMPARE(image.size(), QSize(size, size));
   }
 }
 
