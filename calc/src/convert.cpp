@@ -1,5 +1,6 @@
 #include "lc/convert.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -12,7 +13,6 @@ namespace lc {
 namespace detail {
 namespace {
 
-constexpr std::string_view kDigits = "0123456789";
 constexpr int kSignificantDigits = 15;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -60,10 +60,22 @@ double readDecimal(std::string_view text) {
   return value;
 }
 
-// Length of the run of ASCII digits at `from`.
-std::size_t digitsAt(std::string_view text, std::size_t from) {
-  const auto end = text.find_first_not_of(kDigits, from);
-  return (end == std::string_view::npos ? text.size() : end) - from;
+// Whether an unsigned decimal that from_chars has read whole is in the form
+// NumberToText writes: digits before and after the point, and an exponent
+// written "E" with a sign. from_chars also takes "7.", ".5", "1e5", "1E5",
+// "inf" and "nan", which are no such texts.
+bool hasWrittenForm(std::string_view number) {
+  if (number.empty() || !isDigit(number.front())) return false;
+  const auto point = number.find('.');
+  if (point != std::string_view::npos && (point + 1 == number.size() || !isDigit(number[point + 1]))) {
+    return false;
+  }
+  // (find_first_of would call memchr on "eE" for every character.)
+  const auto exponent =
+      std::find_if(number.begin(), number.end(), [](char c) { return c == 'e' || c == 'E'; });
+  if (exponent == number.end()) return true;
+  return *exponent == 'E' && exponent + 1 != number.end() &&
+         (exponent[1] == '+' || exponent[1] == '-');
 }
 
 }  // namespace
@@ -120,54 +132,41 @@ std::string NumberToText(double value, const NumberFormat& format) {
 double TextToNumber(std::string_view text, const NumberFormat& format) {
   const auto unreadable = [] { return RuntimeError(ErrorKind::UnreadableNumber); };
   const std::string_view separator = format.decimal_separator;
+  const bool negative = text.starts_with('-');
+  std::string_view number = text.substr(negative ? 1 : 0);
 
-  // Check the shape: -?D+(sep D+)?(E[+-]D+)?
-  std::size_t at = 0;
-  const bool negative = !text.empty() && text[0] == '-';
-  if (negative) ++at;
-  const std::size_t wholeDigits = detail::digitsAt(text, at);
-  if (wholeDigits == 0) throw unreadable();
-  const std::size_t wholeEnd = at + wholeDigits;
-  at = wholeEnd;
-  std::size_t fractionStart = wholeEnd;
-  if (!separator.empty() && text.substr(at).starts_with(separator)) {
-    fractionStart = at + separator.size();
-    const std::size_t fractionDigits = detail::digitsAt(text, fractionStart);
-    if (fractionDigits == 0) throw unreadable();
-    at = fractionStart + fractionDigits;
-  }
-  if (at < text.size() && text[at] == 'E') {
-    ++at;
-    if (at == text.size() || (text[at] != '+' && text[at] != '-')) throw unreadable();
-    ++at;
-    const std::size_t exponentDigits = detail::digitsAt(text, at);
-    if (exponentDigits == 0) throw unreadable();
-    at += exponentDigits;
-  }
-  if (at != text.size()) throw unreadable();
-
-  // from_chars wants "." as the separator and no sign; rewrite into a local
-  // buffer unless the text already has that form. Texts longer than any that
-  // NumberToText writes go to the heap.
-  const std::string_view digits = text.substr(negative ? 1 : 0);
-  double value = 0;
-  if (fractionStart == wholeEnd || separator == ".") {
-    value = detail::readDecimal(digits);
-  } else {
-    const std::string_view whole = text.substr(0, wholeEnd).substr(negative ? 1 : 0);
-    const std::string_view rest = text.substr(fractionStart);
-    const std::size_t size = whole.size() + 1 + rest.size();
-    std::array<char, 64> local{};
-    std::string large;
-    char* out = local.data();
-    if (size > local.size()) {
-      large.resize(size);
-      out = large.data();
+  // from_chars takes "." as the separator: a text with another one is
+  // rewritten, in a local buffer unless it is longer than any NumberToText
+  // writes. In such a text a point is no separator, so it is unreadable.
+  std::array<char, 64> local{};
+  std::string large;
+  if (separator != ".") {
+    if (number.find('.') != std::string_view::npos) throw unreadable();
+    const auto at = separator.empty() ? std::string_view::npos : number.find(separator);
+    if (at != std::string_view::npos) {
+      const std::string_view fraction = number.substr(at + separator.size());
+      const std::size_t size = at + 1 + fraction.size();
+      char* out = local.data();
+      if (size > local.size()) {
+        large.resize(size);
+        out = large.data();
+      }
+      number.copy(out, at);
+      out[at] = '.';
+      fraction.copy(out + at + 1, fraction.size());
+      number = std::string_view(out, size);
     }
-    whole.copy(out, whole.size());
-    out[whole.size()] = '.';
-    rest.copy(out + whole.size() + 1, rest.size());
-    value = detail::readDecimal(std::string_view(out, size));
+  }
+
+  double value = 0;
+  const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (ec == std::errc::invalid_argument || end != number.data() + number.size() ||
+      !detail::hasWrittenForm(number)) {
+    throw unreadable();
+  }
+  if (ec == std::errc::result_out_of_range) {
+    if (detail::isTooLarge(number)) throw RuntimeError(ErrorKind::Overflow);
+    value = 0.0;
   }
   return negative ? -value : value;
 }

@@ -1,0 +1,198 @@
+// The conversions and a whole click, each beside the C library call it
+// replaces, on the same seeded inputs. Prints Google Benchmark's table, then
+// each conversion's time per operation and its speed-up over the baseline.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "lc/calc.h"
+
+namespace {
+
+constexpr std::size_t kInputs = 4096;
+
+// Doubles across the whole range: a third of typical sizes (1e-3 to 1e3),
+// the rest with a decimal exponent anywhere from -300 to 300.
+const std::vector<double>& numbers() {
+  static const std::vector<double> values = [] {
+    std::mt19937_64 random(20261208);
+    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+    std::uniform_int_distribution<int> typical(-3, 3);
+    std::uniform_int_distribution<int> anywhere(-300, 300);
+    std::vector<double> result;
+    for (std::size_t i = 0; i < kInputs; ++i) {
+      const int exponent = i % 3 == 0 ? typical(random) : anywhere(random);
+      result.push_back(mantissa(random) * std::pow(10.0, exponent));
+    }
+    return result;
+  }();
+  return values;
+}
+
+// The texts the result fields would show for those numbers.
+const std::vector<std::string>& texts() {
+  static const std::vector<std::string> values = [] {
+    std::vector<std::string> result;
+    for (const double x : numbers()) result.push_back(lc::NumberToText(x));
+    return result;
+  }();
+  return values;
+}
+
+// Typed frequencies: the same numbers, some with a unit after them.
+const std::vector<std::string>& typed() {
+  static const std::vector<std::string> values = [] {
+    std::vector<std::string> result;
+    for (std::size_t i = 0; i < kInputs; ++i) {
+      result.push_back(texts()[i] + (i % 2 == 0 ? "" : " MHz"));
+    }
+    return result;
+  }();
+  return values;
+}
+
+// What NumberToText replaces: "%.15G", then the locale's separator.
+std::string snprintfToText(double value, const std::string& separator) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.15G", value);
+  std::string text = buffer;
+  if (const auto point = text.find('.'); point != std::string::npos) text.replace(point, 1, separator);
+  return text;
+}
+
+void NumberToText(benchmark::State& state) {
+  const lc::NumberFormat format;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(lc::NumberToText(numbers()[i++ % kInputs], format));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void NumberToText_snprintf(benchmark::State& state) {
+  const std::string separator = ".";
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(snprintfToText(numbers()[i++ % kInputs], separator));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void TextToNumber(benchmark::State& state) {
+  const lc::NumberFormat format;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(lc::TextToNumber(texts()[i++ % kInputs], format));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void TextToNumber_strtod(benchmark::State& state) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(std::strtod(texts()[i++ % kInputs].c_str(), nullptr));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void LeadingNumber(benchmark::State& state) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(lc::LeadingNumber(typed()[i++ % kInputs]));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void LeadingNumber_strtod(benchmark::State& state) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(std::strtod(typed()[i++ % kInputs].c_str(), nullptr));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+// The window's fields, kept in memory.
+class MemoryFields : public lc::FormFields {
+ public:
+  std::string ReadText(lc::Field field) const override { return texts_[index(field)]; }
+  void WriteText(lc::Field field, std::string_view text) override { texts_[index(field)] = text; }
+
+ private:
+  static std::size_t index(lc::Field field) { return static_cast<std::size_t>(field); }
+  std::array<std::string, 4> texts_;
+};
+
+void OkClick(benchmark::State& state) {
+  // Frequencies from 1 kHz to 1 THz, all inside the working range.
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> logFrequency(-3, 6);
+  std::vector<std::string> frequencies;
+  for (int i = 0; i < 256; ++i) frequencies.push_back(lc::NumberToText(std::pow(10.0, logFrequency(random))));
+  MemoryFields fields;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    fields.WriteText(lc::Field::F, frequencies[i++ % frequencies.size()]);
+    lc::Ok_Click(fields);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK(NumberToText);
+BENCHMARK(NumberToText_snprintf);
+BENCHMARK(TextToNumber);
+BENCHMARK(TextToNumber_strtod);
+BENCHMARK(LeadingNumber);
+BENCHMARK(LeadingNumber_strtod);
+BENCHMARK(OkClick);
+
+// Keeps each run's time per operation, to print the ratios at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const auto& run : runs) {
+      nanoseconds_[run.benchmark_name()] = run.GetAdjustedCPUTime();  // in ns: the default unit
+    }
+  }
+
+  void printRatios() const {
+    std::printf("\n%-16s %12s %12s %10s\n", "operation", "ns/op", "baseline", "speed-up");
+    const std::pair<const char*, const char*> pairs[] = {
+        {"NumberToText", "NumberToText_snprintf"},
+        {"TextToNumber", "TextToNumber_strtod"},
+        {"LeadingNumber", "LeadingNumber_strtod"},
+    };
+    for (const auto& [ours, theirs] : pairs) {
+      if (!nanoseconds_.count(ours) || !nanoseconds_.count(theirs)) continue;  // filtered out
+      const double a = nanoseconds_.at(ours);
+      const double b = nanoseconds_.at(theirs);
+      std::printf("%-16s %12.1f %12.1f %9.2fx\n", ours, a, b, b / a);
+    }
+    if (nanoseconds_.count("OkClick")) {
+      std::printf("%-16s %12.1f %12s %10s\n", "OkClick", nanoseconds_.at("OkClick"), "-", "-");
+    }
+  }
+
+ private:
+  std::map<std::string, double> nanoseconds_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "C");  // the baselines read and write the point
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.printRatios();
+  benchmark::Shutdown();
+  return 0;
+}
