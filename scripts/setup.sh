@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs the packages of debian-packages.txt that are not installed yet.
-# Does nothing, quickly, when all are there.
+# Installs the packages of debian-packages.txt that are not installed yet:
+# those before its "[bench]" line, and with the argument "bench" those after
+# it too. Does nothing, quickly, when all are there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-mapfile -t wanted < <(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$root/debian-packages.txt")
+if [ "${1:-}" = bench ]; then
+  mapfile -t wanted < <(sed -e 's/#.*//' -e '/^\[bench\]/d' -e '/^[[:space:]]*$/d' "$root/debian-packages.txt")
+else
+  mapfile -t wanted < <(sed -e '/^\[bench\]/,$d' -e 's/#.*//' -e '/^[[:space:]]*$/d' "$root/debian-packages.txt")
+fi
 installed=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' 2>/dev/null | awk '$2 == "ii" {print $1}')
 missing=()
 for package in "${wanted[@]}"; do

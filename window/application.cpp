@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include <QIcon>
+#include <QTimer>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <cstdio>
@@ -32,11 +33,16 @@ Application::Application(int& argc, char** argv) : QApplication(requireDisplay(a
   setApplicationVersion(QStringLiteral(LC_VERSION));
   // Lets Wayland compositors and task bars match the window to its desktop entry.
   setDesktopFileName(QStringLiteral("org.lccalc.lccalc"));
-  QIcon icon;
-  for (const int size : {16, 32, 48, 128, 256}) {
-    icon.addFile(QStringLiteral(":/icons/lccalc-%1.png").arg(size));
-  }
-  setWindowIcon(icon);
+  // The window icon can wait until the window is up: decoding it costs a
+  // few milliseconds before the first map. Title bars and task bars ask for
+  // at most 48 pixels; larger icons come from the icon theme.
+  QTimer::singleShot(0, this, [this] {
+    QIcon icon;
+    for (const int size : {16, 32, 48}) {
+      icon.addFile(QStringLiteral(":/icons/lccalc-%1.png").arg(size));
+    }
+    setWindowIcon(icon);
+  });
 
   // The window is Russian whatever the user's locale; so are Qt's buttons.
   if (qtTranslator_.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),

@@ -20,7 +20,7 @@ import zlib
 
 # The Windows icon group: each image with the bit depth it is stored at.
 ICO_IMAGES = [("lccalc-32-mono.png", 1), ("lccalc-32.png", 4), ("lccalc-16.png", 4)]
-THEME_SIZES = [48, 128, 256]
+THEME_SIZES = [48, 128]
 
 TRANSPARENT, BORDER, TILE, WIRE, COIL, COIL_SHADE = range(6)
 PALETTE = [

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing (the reference programs too), builds, and prints
+# the benchmark tables: the conversions beside the C library, then start-up
+# time and memory beside xcalc, galculator and xlogo on a private Xvfb.
+# RUNS sets the start-up runs per program (20 unless set).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+"$root/scripts/setup.sh" bench
+cmake --preset default >/dev/null
+cmake --build --preset default --target lc_conversions_bench lc_startup_bench lccalc
+
+echo "== Conversions (ns per operation; speed-up over the C library)"
+build/default/bench/lc_conversions_bench --benchmark_min_time=0.5
+
+echo
+echo "== Start-up and memory on $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
+# A session bus, as on a desktop; GTK's accessibility bridge stays off, as
+# Qt's does until a screen reader asks for it.
+NO_AT_BRIDGE=1 dbus-run-session -- build/default/bench/lc_startup_bench --runs "${RUNS:-20}" \
+  lccalc="$root/build/default/window/lccalc" xcalc=xcalc galculator=galculator xlogo=xlogo 2>&1 |
+  grep -v -e '^dbus-daemon' -e 'SpiRegistry'
