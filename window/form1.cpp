@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <exception>
+#include <limits>
 
 #include "lc/calculation.h"
 
@@ -86,6 +87,7 @@ void Form1::createControls() {
   frequencyFont.setWeight(QFont::Normal);
   F->setFont(frequencyFont);
   F->setAccessibleName(tr("Частота, МГц"));
+  F->setMaxLength(std::numeric_limits<int>::max());  // any text, however long
 
   setUpButton(Ok, tr("OK"), "Ok", kOkButton);
   setUpButton(Command1, tr("Exit"), "Command1", kExitButton);

@@ -93,16 +93,21 @@ def main():
     args = parser.parse_args()
 
     server = start_display()
-    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LC_ALL="C.UTF-8")
-    env.pop("QT_QPA_PLATFORM", None)
-    program = subprocess.Popen([args.binary], env=env)
     try:
-        run(program, args.screenshot)
+        for locale, check_program in [("C.UTF-8", lambda p: run(p, args.screenshot)),
+                                      ("ru_RU.UTF-8", run_with_commas)]:
+            env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LC_ALL=locale)
+            env.pop("QT_QPA_PLATFORM", None)
+            program = subprocess.Popen([args.binary], env=env)
+            try:
+                check_program(program)
+            finally:
+                if program.poll() is None:
+                    program.kill()
+                    program.wait()
     finally:
-        for process in (program, server):
-            if process.poll() is None:
-                process.kill()
-                process.wait()
+        server.kill()
+        server.wait()
     if failures:
         sys.exit(f"{len(failures)} check(s) failed")
     print("end-to-end: all checks passed")
@@ -204,6 +209,23 @@ def run(program, screenshot):
     except subprocess.TimeoutExpired:
         status = None
     check(status == 0, f"Exit ended the program with status {status}")
+
+
+def run_with_commas(program):
+    """In a comma-decimal locale the results show commas."""
+    window = wait_for("the window in ru_RU.UTF-8", find_window)
+    nodes = list(descendants(window))
+    box = next(n for n in nodes if n.getRoleName() == "text")
+    ok = next(n for n in nodes if n.getRoleName() == "push button" and n.name == "OK")
+    click(box)
+    xdotool("type", "--delay", "50", "144")
+    wait_for("the typed 144", lambda: box.queryText().getText(0, -1) == "144")
+    click(ok)
+    wait_for("a comma in the wavelength",
+             lambda: any(n.name == "2,08333333333333" for n in descendants(window)))
+    exit_button = next(n for n in nodes if n.getRoleName() == "push button" and n.name == "Exit")
+    click(exit_button)
+    check(program.wait(timeout=TIMEOUT) == 0, "Exit in ru_RU.UTF-8 did not end the program with 0")
 
 
 if __name__ == "__main__":

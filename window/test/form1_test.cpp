@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <limits>
 #include <memory>
 
 #include "form1.h"
@@ -44,7 +45,7 @@ class Form1Test : public QObject {
   void controlsSitWhereTheyBelong_data();
   void controlsSitWhereTheyBelong();
   void titleIsExact();
-  void frequencyBoxUsesItsOwnFont();
+  void frequencyBoxHasItsOwnFontAndNoLengthLimit();
   void startsBlankWithFocusInTheBox();
   void tabVisitsBoxOkExitAndBack();
   void enterAndEscapeChangeNothing();
@@ -128,12 +129,13 @@ void Form1Test::titleIsExact() {
   QCOMPARE(title.size(), 53);
 }
 
-void Form1Test::frequencyBoxUsesItsOwnFont() {
+void Form1Test::frequencyBoxHasItsOwnFontAndNoLengthLimit() {
   const QFont font = control<QLineEdit>("F")->font();
   QCOMPARE(font.families().value(0), QString("MS Sans Serif"));
   QCOMPARE(font.pixelSize(), 18);
   QCOMPARE(font.weight(), QFont::Normal);
   QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+  QCOMPARE(control<QLineEdit>("F")->maxLength(), std::numeric_limits<int>::max());
   // Every other control keeps the window's default font.
   QCOMPARE(control<QPushButton>("Ok")->font(), window_->font());
   QCOMPARE(control<QLabel>("L")->font(), window_->font());
