@@ -9,7 +9,7 @@
 
 namespace {
 
-// The layout is in logical pixels (the original twips divided by 15); Qt
+// The layout is in logical pixels (drawn up in twips, 15 to a pixel); Qt
 // scales it with the screen's device pixel ratio.
 constexpr QSize kClientSize(330, 219);
 constexpr QRect kFrequencyBox(40, 32, 81, 33);

@@ -90,7 +90,7 @@ void Form1Test::controlsSitWhereTheyBelong_data() {
   QTest::addColumn<QString>("className");
   QTest::addColumn<QString>("text");
   QTest::addColumn<QRect>("geometry");
-  // Positions and sizes in logical pixels, as the original twips / 15.
+  // Positions and sizes in logical pixels: the layout's twips divided by 15.
   QTest::newRow("F") << "QLineEdit" << "" << QRect(40, 32, 81, 33);
   QTest::newRow("Ok") << "QPushButton" << "OK" << QRect(40, 96, 81, 33);
   QTest::newRow("Command1") << "QPushButton" << "Exit" << QRect(40, 160, 81, 33);
