@@ -68,55 +68,41 @@ std::string snprintfToText(double value, const std::string& separator) {
   return text;
 }
 
-void NumberToText(benchmark::State& state) {
-  const lc::NumberFormat format;
+// Times `convert` over the inputs in turn; every benchmark below is one
+// conversion on one of the input sets.
+template <typename Input, typename Convert>
+void runOver(benchmark::State& state, const std::vector<Input>& inputs, Convert convert) {
   std::size_t i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(lc::NumberToText(numbers()[i++ % kInputs], format));
+    benchmark::DoNotOptimize(convert(inputs[i++ % inputs.size()]));
   }
   state.SetItemsProcessed(state.iterations());
+}
+
+const lc::NumberFormat kPoint;
+
+void NumberToText(benchmark::State& state) {
+  runOver(state, numbers(), [](double x) { return lc::NumberToText(x, kPoint); });
 }
 
 void NumberToText_snprintf(benchmark::State& state) {
-  const std::string separator = ".";
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(snprintfToText(numbers()[i++ % kInputs], separator));
-  }
-  state.SetItemsProcessed(state.iterations());
+  runOver(state, numbers(), [](double x) { return snprintfToText(x, kPoint.decimal_separator); });
 }
 
 void TextToNumber(benchmark::State& state) {
-  const lc::NumberFormat format;
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(lc::TextToNumber(texts()[i++ % kInputs], format));
-  }
-  state.SetItemsProcessed(state.iterations());
+  runOver(state, texts(), [](const std::string& text) { return lc::TextToNumber(text, kPoint); });
 }
 
 void TextToNumber_strtod(benchmark::State& state) {
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(std::strtod(texts()[i++ % kInputs].c_str(), nullptr));
-  }
-  state.SetItemsProcessed(state.iterations());
+  runOver(state, texts(), [](const std::string& text) { return std::strtod(text.c_str(), nullptr); });
 }
 
 void LeadingNumber(benchmark::State& state) {
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(lc::LeadingNumber(typed()[i++ % kInputs]));
-  }
-  state.SetItemsProcessed(state.iterations());
+  runOver(state, typed(), [](const std::string& text) { return lc::LeadingNumber(text); });
 }
 
 void LeadingNumber_strtod(benchmark::State& state) {
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(std::strtod(typed()[i++ % kInputs].c_str(), nullptr));
-  }
-  state.SetItemsProcessed(state.iterations());
+  runOver(state, typed(), [](const std::string& text) { return std::strtod(text.c_str(), nullptr); });
 }
 
 // The window's fields, kept in memory.
