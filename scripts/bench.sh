@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing (the reference programs too), builds, and prints
-# the benchmark tables: the conversions beside the C library, then start-up
-# time and memory beside xcalc, galculator and xlogo on a private Xvfb.
+# the benchmark tables: the conversions beside the C library, start-up time
+# and memory beside xcalc, galculator and xlogo on a private Xvfb, and what a
+# huge paste into the frequency box costs.
 # RUNS sets the start-up runs per program (20 unless set).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh" bench
 cmake --preset default >/dev/null
-cmake --build --preset default --target lc_conversions_bench lc_startup_bench lccalc
+cmake --build --preset default --target lc_conversions_bench lc_startup_bench lc_paste_bench lccalc
 
 echo "== Conversions (ns per operation; speed-up over the C library)"
 build/default/bench/lc_conversions_bench --benchmark_min_time=0.5
@@ -20,3 +21,8 @@ echo "== Start-up and memory on $(nproc) cores, $(grep -m1 'model name' /proc/cp
 NO_AT_BRIDGE=1 dbus-run-session -- build/default/bench/lc_startup_bench --runs "${RUNS:-20}" \
   lccalc="$root/build/default/window/lccalc" xcalc=xcalc galculator=galculator xlogo=xlogo 2>&1 |
   grep -v -e '^dbus-daemon' -e 'SpiRegistry'
+
+echo
+echo "== A paste of 1 and 10 MB into the frequency box (median ms a key; idle CPU over 3 s)"
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 dbus-run-session -- xvfb-run -a build/default/bench/lc_paste_bench 1 10 2>&1 |
+  grep -v -e '^dbus-daemon' -e 'SpiRegistry' -e 'XDG_RUNTIME_DIR'

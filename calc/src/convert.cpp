@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <system_error>
 
@@ -47,7 +48,8 @@ bool isTooLarge(std::string_view number) {
 }
 
 // Reads the unsigned decimal at the start of `text`, which from_chars must
-// accept; the rest of the text is ignored. A value that underflows reads as 0.
+// accept; the rest of the text is ignored. A value above 0 that is too small
+// for a double reads as the smallest one, so that it stays above 0.
 double readDecimal(std::string_view text) {
   double value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -55,9 +57,41 @@ double readDecimal(std::string_view text) {
     if (isTooLarge(text.substr(0, static_cast<std::size_t>(end - text.data())))) {
       throw RuntimeError(ErrorKind::Overflow);
     }
-    return 0.0;
+    return std::numeric_limits<double>::denorm_min();
   }
   return value;
+}
+
+// Blanks and invisible marks that text copied from web pages and
+// spreadsheets carries before a number: every Unicode White_Space character,
+// and the zero-width and bidirectional format characters.
+bool isLeadingBlank(char32_t c) {
+  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x061C ||
+         c == 0x1680 || (c >= 0x2000 && c <= 0x200B) || c == 0x200E || c == 0x200F ||
+         c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202F) || c == 0x205F ||
+         c == 0x2060 || (c >= 0x2066 && c <= 0x2069) || c == 0x3000 || c == 0xFEFF;
+}
+
+// The length in bytes of the blank that `text` starts with, or 0. Every such
+// character takes one to three bytes of UTF-8; malformed and overlong
+// sequences are no blanks.
+std::size_t leadingBlankLength(std::string_view text) {
+  const auto byte = [text](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[i])); };
+  const auto continues = [&](std::size_t i) { return i < text.size() && (byte(i) & 0xC0) == 0x80; };
+  const char32_t first = byte(0);
+  char32_t c = 0;
+  std::size_t length = 0;
+  if (first < 0x80) {
+    c = first;
+    length = 1;
+  } else if ((first & 0xE0) == 0xC0 && continues(1)) {
+    c = (first & 0x1F) << 6 | (byte(1) & 0x3F);
+    length = c >= 0x80 ? 2 : 0;
+  } else if ((first & 0xF0) == 0xE0 && continues(1) && continues(2)) {
+    c = (first & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+    length = c >= 0x800 ? 3 : 0;
+  }
+  return length != 0 && isLeadingBlank(c) ? length : 0;
 }
 
 // Whether an unsigned decimal that from_chars has read whole is in the form
@@ -82,9 +116,12 @@ bool hasWrittenForm(std::string_view number) {
 }  // namespace detail
 
 double LeadingNumber(std::string_view text) {
-  const auto start = text.find_first_not_of(" \t\n");
-  if (start == std::string_view::npos) return 0.0;
-  text.remove_prefix(start);
+  while (!text.empty()) {
+    const std::size_t blank = detail::leadingBlankLength(text);
+    if (blank == 0) break;
+    text.remove_prefix(blank);
+  }
+  if (text.empty()) return 0.0;
 
   bool negative = false;
   if (text.front() == '+' || text.front() == '-') {

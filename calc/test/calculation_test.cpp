@@ -49,7 +49,7 @@ TEST(OkClick, showsWavelengthCapacitanceAndInductance) {
 }
 
 TEST(OkClick, showsZeroEverywhereForNoPositiveFrequency) {
-  for (const char* frequency : {"", "0", "-5", "abc", "-0", "+", "1e-400", ",5"}) {
+  for (const char* frequency : {"", "0", "-5", "abc", "-0", "+", "-1e-400", ",5"}) {
     MapFields fields = fieldsWithFrequency(frequency);
     lc::Ok_Click(fields);
     expectResults(fields, {frequency, "0", "0", "0"});
@@ -107,20 +107,22 @@ TEST(OkClick, stopsAtTheFailingStepAndKeepsEarlierTexts) {
     Results after;
   };
   const Case cases[] = {
-      // Step 4: the wavelength passes the double range.
+      // The wavelength passes the double range.
       {"1E-307", ErrorKind::Overflow, {"", "old LL", "old C", "old L"}},
-      // Step 5: the wavelength's 15-digit text passes the range when read back.
+      // Above 0 but too small for a double: the smallest one, so it fails alike.
+      {"1e-400", ErrorKind::Overflow, {"", "old LL", "old C", "old L"}},
+      // The wavelength's 15-digit text passes the range when read back.
       {"1.6688053938804015E-306", ErrorKind::Overflow, {"", "1.79769313486232E+308", "old C", "old L"}},
-      // Step 5: doubling the wavelength passes the range.
+      // Doubling the wavelength passes the range.
       {"2E-306", ErrorKind::Overflow, {"", "1.5E+308", "old C", "old L"}},
-      // Step 7.4: the square of the angular frequency underflows to zero.
+      // The square of the angular frequency underflows to zero.
       {"1E-300", ErrorKind::DivisionByZero, {"", "3E+302", "6E+302", "old L"}},
       {"2.5E-169", ErrorKind::DivisionByZero, {"", "1.2E+171", "2.4E+171", "old L"}},
-      // Step 7.2: the square passes the range.
+      // The square passes the range.
       {"1E+150", ErrorKind::Overflow, {"", "3E-148", "6E-148", "old L"}},
-      // Step 7.1: the angular frequency passes the range.
+      // The angular frequency passes the range.
       {"1E+302", ErrorKind::Overflow, {"", "3E-300", "6E-300", "old L"}},
-      // Step 3: the frequency in hertz passes the range.
+      // The frequency in hertz passes the range.
       {"1.8E+302", ErrorKind::Overflow, {"", "old LL", "old C", "old L"}},
   };
   for (const auto& c : cases) {

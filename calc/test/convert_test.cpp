@@ -60,8 +60,9 @@ TEST(LeadingNumber, readsTheNumberAtTheStartOfTheText) {
       {"inf", 0},
       {"nan", 0},
       {"E5", 0},
-      {"\r7", 0},        // only spaces, tabs and line feeds are skipped
-      {"1e-400", 0},     // underflows to zero
+      {"\r7", 7},
+      {"\v\f7", 7},
+      {"\x01" "7", 0},  // a control character that is no blank
       {"4.9406564584124654e-324", kMinSubnormal},
       {"1.7976931348623157e308", kMax},
       {"0.1", 0.1},
@@ -86,10 +87,53 @@ TEST(LeadingNumber, raisesOverflowBeyondTheDoubleRange) {
   }
 }
 
-TEST(LeadingNumber, readsUnderflowAsZero) {
-  const char* cases[] = {"1e-99999999999999999999999", "100000000000000000000e-350", "2e-324"};
-  for (const char* text : cases) {
-    EXPECT_EQ(lc::LeadingNumber(text), 0) << text;
+TEST(LeadingNumber, keepsTheSignOfANumberTooSmallForADouble) {
+  const ReadCase cases[] = {
+      {"1e-400", kMinSubnormal},
+      {"-1e-400", -kMinSubnormal},
+      {"1e-99999999999999999999999", kMinSubnormal},  // exponent too long for an integer
+      {"100000000000000000000e-350", kMinSubnormal},
+      {"2e-324", kMinSubnormal},  // below half the smallest double, so it would round to 0
+      {"0e-400", 0},              // zero stays zero
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(lc::LeadingNumber(c.text), c.value) << c.text;
+  }
+  EXPECT_EQ(lc::LeadingNumber("0." + std::string(400, '0') + "7"), kMinSubnormal);
+}
+
+TEST(LeadingNumber, skipsBlanksAndInvisibleMarksOfCopiedText) {
+  const char* marks[] = {
+      "\u00A0",  // no-break space
+      "\u202F",  // narrow no-break space
+      "\u2003",  // em space
+      "\u3000",  // ideographic space
+      "\u0085",  // next line
+      "\u2028",  // line separator
+      "\u200B",  // zero-width space
+      "\u200E",  // left-to-right mark
+      "\u200F",  // right-to-left mark
+      "\u061C",  // Arabic letter mark
+      "\u202A",  // left-to-right embedding
+      "\u202E",  // right-to-left override
+      "\u2060",  // word joiner
+      "\u2066",  // left-to-right isolate
+      "\u2069",  // pop directional isolate
+      "\uFEFF",  // byte-order mark
+  };
+  for (const char* mark : marks) {
+    EXPECT_EQ(lc::LeadingNumber(std::string(mark) + " \u00A0" + mark + "7"), 7) << mark;
+  }
+  const ReadCase others[] = {
+      {"\u00AD" "7", 0},    // a soft hyphen is visible where it breaks: no blank
+      {"7\u00A0" "5", 7},   // reading still stops at the first non-digit
+      {"-\u00A0" "7", 0},   // no blanks between the sign and the digits
+      {"\xC0\xA0" "7", 0}, // an overlong space is malformed UTF-8, not a blank
+      {"\xE2\x80", 0},     // a truncated sequence
+      {"\u0667", 0},        // an Arabic-Indic digit seven: digits are ASCII only
+  };
+  for (const auto& c : others) {
+    EXPECT_EQ(lc::LeadingNumber(c.text), c.value) << c.text;
   }
 }
 

@@ -17,15 +17,19 @@ struct NumberFormat {
   std::string decimal_separator = ".";
 };
 
-// Reads the number at the start of a typed text, leniently: leading spaces,
-// tabs and line feeds are skipped, then an optional "+" or "-", ASCII digits,
+// Reads the number at the start of a typed text, leniently: leading blanks
+// are skipped (every Unicode White_Space character, and the invisible marks
+// U+061C, U+200B, U+200E, U+200F, U+202A..U+202E, U+2060, U+2066..U+2069
+// and U+FEFF that copied text carries), then an optional "+" or "-", ASCII digits,
 // an optional "." and digits, and an optional exponent ("E" or "e", an
 // optional sign, digits). Reading stops at the first character that cannot
 // continue the number; the rest is ignored. The point is the only decimal
 // separator whatever the locale, so "7,5" reads as 7.
 //   - Text with no digit before the stop reads as 0 ("", "abc", "+", ".").
 //   - An exponent letter without digits is ignored: "1e" and "1e+" read as 1.
-//   - A value that underflows reads as 0.
+//   - A value above 0 too small for a double reads as the smallest positive
+//     double (4.9E-324), and one below 0 as its negative, so that the sign
+//     of what was typed survives ("1e-400" is above 0, "-1e-400" below).
 // The value is correctly rounded to the nearest double.
 // Raises RuntimeError(Overflow) for a value beyond the double range.
 double LeadingNumber(std::string_view text);

@@ -115,9 +115,8 @@ def main():
 
 def run(program, screenshot):
     window = wait_for("the window on the accessibility bus", find_window)
+    check(window.getRoleName() == "frame", f"the window is a {window.getRoleName()!r}, not a frame")
     nodes = list(descendants(window))
-    # A blank result is named after its caption; the caption comes first in
-    # the tree, and the first node of a name is the one kept.
     by_name = {}
     for node in nodes:
         by_name.setdefault((node.getRoleName(), node.name), node)
@@ -152,13 +151,8 @@ def run(program, screenshot):
     if sorted(results) != ["C", "L", "LL"]:
         return
 
-    def value(field):
-        # A blank result is announced by its caption, which Qt gives as its name.
-        node, caption = results[field]
-        return "" if node.name == caption else node.name
-
     def shown():
-        return value("LL"), value("C"), value("L")
+        return tuple(results[field][0].name for field in ("LL", "C", "L"))
 
     check(shown() == ("", "", ""), f"results at start are {shown()}")
 
@@ -177,6 +171,8 @@ def run(program, screenshot):
     wait_for("the results for 7 MHz", lambda: shown() == want)
     for field, (node, caption) in results.items():
         check(labelled_by(node) == [caption], f"{field} is labelled by {labelled_by(node)}, not {caption!r}")
+        check(node.description == "", f"{field} is described as {node.description!r} too")
+    check(box.description == "Прочитано: 7 МГц", f"the box's description is {box.description!r}")
     crop = f"{origin.width}x{origin.height}+{origin.x}+{origin.y}"
     subprocess.run(["/usr/bin/import", "-window", "root", "-crop", crop, screenshot], check=True)
 

@@ -2,14 +2,16 @@
 // the error report.
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
-#include <limits>
 #include <memory>
 
 #include "form1.h"
@@ -21,6 +23,7 @@ struct Report {
   bool shown = false;
   QString title;
   QString text;
+  QString detail;
 };
 
 // Closes the next modal message box as soon as it is up, noting what it said.
@@ -28,7 +31,7 @@ void closeNextMessageBox(Report* report) {
   QTimer::singleShot(0, [report] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr) return;
-    *report = {true, box->windowTitle(), box->text()};
+    *report = {true, box->windowTitle(), box->text(), box->informativeText()};
     box->accept();
   });
 }
@@ -45,18 +48,23 @@ class Form1Test : public QObject {
   void controlsSitWhereTheyBelong_data();
   void controlsSitWhereTheyBelong();
   void titleIsExact();
-  void frequencyBoxHasItsOwnFontAndNoLengthLimit();
+  void frequencyBoxHasItsOwnFont();
+  void hugePasteIsCutToAResponsiveLength();
   void startsBlankWithFocusInTheBox();
   void tabVisitsBoxOkExitAndBack();
   void enterAndEscapeChangeNothing();
   void okShowsTheResults_data();
   void okShowsTheResults();
-  void spaceOnOkClicksIt();
+  void spaceOrEnterOnAFocusedButtonPressesIt();
   void failedClickIsReportedAndTheWindowGoesOn_data();
   void failedClickIsReportedAndTheWindowGoesOn();
   void commaLocaleShowsCommas();
-  void longResultIsClippedNotGrown();
+  void longResultIsElidedBeforeItsExponent_data();
+  void longResultIsElidedBeforeItsExponent();
+  void hintSaysWhatWasRead();
+  void resultIsCopiedWhole();
   void resultsAreLabelledByTheirCaptions();
+  void windowIsAFixedSizeFrame();
   void iconIsBuiltIn();
   void exitEndsTheEventLoop();
 
@@ -96,11 +104,11 @@ void Form1Test::controlsSitWhereTheyBelong_data() {
   QTest::newRow("Command1") << "QPushButton" << "Exit" << QRect(40, 160, 81, 33);
   QTest::newRow("Frame1") << "QGroupBox" << "Частота, МГц" << QRect(24, 8, 113, 73);
   QTest::newRow("Label1") << "QLabel" << "L, мкГн" << QRect(184, 16, 121, 17);
-  QTest::newRow("L") << "QLabel" << "" << QRect(184, 32, 121, 33);
+  QTest::newRow("L") << "ResultLabel" << "" << QRect(184, 32, 121, 33);
   QTest::newRow("Label2") << "QLabel" << "C, пФ" << QRect(184, 80, 121, 17);
-  QTest::newRow("C") << "QLabel" << "" << QRect(184, 96, 121, 33);
+  QTest::newRow("C") << "ResultLabel" << "" << QRect(184, 96, 121, 33);
   QTest::newRow("Label3") << "QLabel" << "W, \u041C" << QRect(184, 144, 121, 17);  // Cyrillic Em
-  QTest::newRow("LL") << "QLabel" << "" << QRect(184, 160, 121, 33);
+  QTest::newRow("LL") << "ResultLabel" << "" << QRect(184, 160, 121, 33);
 }
 
 void Form1Test::controlsSitWhereTheyBelong() {
@@ -129,16 +137,26 @@ void Form1Test::titleIsExact() {
   QCOMPARE(title.size(), 53);
 }
 
-void Form1Test::frequencyBoxHasItsOwnFontAndNoLengthLimit() {
+void Form1Test::frequencyBoxHasItsOwnFont() {
   const QFont font = control<QLineEdit>("F")->font();
   QCOMPARE(font.families().value(0), QString("MS Sans Serif"));
   QCOMPARE(font.pixelSize(), 18);
   QCOMPARE(font.weight(), QFont::Normal);
   QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
-  QCOMPARE(control<QLineEdit>("F")->maxLength(), std::numeric_limits<int>::max());
   // Every other control keeps the window's default font.
   QCOMPARE(control<QPushButton>("Ok")->font(), window_->font());
   QCOMPARE(control<QLabel>("L")->font(), window_->font());
+}
+
+void Form1Test::hugePasteIsCutToAResponsiveLength() {
+  // 10 MB would make every key take seconds; 100,000 characters keep a key
+  // well under 100 ms and are far longer than any number.
+  auto* box = control<QLineEdit>("F");
+  QApplication::clipboard()->setText("7 MHz" + QString(10'000'000, ' '));
+  QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+  QCOMPARE(box->text().size(), 100'000);
+  clickOk();
+  QCOMPARE(results().value(0), QString("42.8571428571429"));
 }
 
 void Form1Test::startsBlankWithFocusInTheBox() {
@@ -188,11 +206,21 @@ void Form1Test::okShowsTheResults() {
   QCOMPARE(results(), expected);
 }
 
-void Form1Test::spaceOnOkClicksIt() {
-  typeFrequency("7");
+void Form1Test::spaceOrEnterOnAFocusedButtonPressesIt() {
+  struct Case {
+    const char* frequency;
+    Qt::Key key;
+    const char* wavelength;
+  };
+  const Case cases[] = {{"7", Qt::Key_Space, "42.8571428571429"},
+                        {"144", Qt::Key_Return, "2.08333333333333"},
+                        {"1", Qt::Key_Enter, "300"}};  // the keypad's Enter
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  QTest::keyClick(control<QPushButton>("Ok"), Qt::Key_Space);
-  QCOMPARE(results().value(0), QString("42.8571428571429"));
+  for (const auto& c : cases) {
+    typeFrequency(c.frequency);
+    QTest::keyClick(control<QPushButton>("Ok"), c.key);
+    QCOMPARE(results().value(0), QString(c.wavelength));
+  }
 }
 
 void Form1Test::failedClickIsReportedAndTheWindowGoesOn_data() {
@@ -218,6 +246,7 @@ void Form1Test::failedClickIsReportedAndTheWindowGoesOn() {
   clickOk();
   QVERIFY(report.shown);
   QCOMPARE(report.text, error);
+  QCOMPARE(report.detail, QString("Введите другую частоту."));
   QCOMPARE(report.title, window_->windowTitle());
   QCOMPARE(results(), expected);
   QVERIFY(window_->isVisible());
@@ -236,13 +265,62 @@ void Form1Test::commaLocaleShowsCommas() {
   QCOMPARE(russian.findChild<QLabel*>("L")->text(), QString("0,29347220156178"));
 }
 
-void Form1Test::longResultIsClippedNotGrown() {
-  typeFrequency("7E+130");
+void Form1Test::longResultIsElidedBeforeItsExponent_data() {
+  QTest::addColumn<QString>("frequency");
+  QTest::addColumn<QString>("whole");  // LL's result
+  QTest::addColumn<bool>("elided");
+  QTest::newRow("fits") << "7" << "42,8571428571429" << false;
+  QTest::newRow("exponent form") << "7E+20" << "4,28571428571429E-19" << true;
+  QTest::newRow("three-digit exponent") << "7E+140" << "4,28571428571429E-139" << true;
+}
+
+void Form1Test::longResultIsElidedBeforeItsExponent() {
+  QFETCH(QString, frequency);
+  QFETCH(QString, whole);
+  QFETCH(bool, elided);
+  Form1 russian(QLocale(QLocale::Russian, QLocale::Russia));
+  russian.findChild<QLineEdit*>("F")->setText(frequency);
+  russian.findChild<QPushButton*>("Ok")->click();
+  auto* wavelength = russian.findChild<QLabel*>("LL");
+  const QString shown = wavelength->text();
+  if (elided) {
+    QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
+    QCOMPARE(shown.section(QChar(0x2026), 1), whole.mid(whole.indexOf('E')));  // the exponent stays
+    QVERIFY(whole.startsWith(shown.section(QChar(0x2026), 0, 0)));
+  } else {
+    QCOMPARE(shown, whole);
+  }
+  const int room = wavelength->contentsRect().width() - 2 * wavelength->indent();
+  QVERIFY2(wavelength->fontMetrics().horizontalAdvance(shown) <= room, qPrintable(shown));
+  QCOMPARE(wavelength->toolTip(), whole);
+  QCOMPARE(QAccessible::queryAccessibleInterface(wavelength)->text(QAccessible::Name), whole);
+  QCOMPARE(wavelength->size(), QSize(121, 33));
+}
+
+void Form1Test::hintSaysWhatWasRead() {
+  Form1 russian(QLocale(QLocale::Russian, QLocale::Russia));
+  auto* box = russian.findChild<QLineEdit*>("F");
+  box->setText("7,5");  // only the point is a decimal point
+  russian.findChild<QPushButton*>("Ok")->click();
+  QCOMPARE(box->toolTip(), QString("Прочитано: 7 МГц"));
+  QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description),
+           QString("Прочитано: 7 МГц"));
+}
+
+void Form1Test::resultIsCopiedWhole() {
+  typeFrequency("7E+20");
   clickOk();
   auto* wavelength = control<QLabel>("LL");
-  QCOMPARE(wavelength->text(), QString("4.28571428571429E-129"));
-  QCOMPARE(wavelength->size(), QSize(121, 33));
-  QCOMPARE(window_->size(), QSize(330, 219));
+  QVERIFY(wavelength->textInteractionFlags() & Qt::TextSelectableByMouse);
+  QApplication::clipboard()->clear();
+  QTimer::singleShot(0, [] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu != nullptr && menu->actions().size() == 1) menu->actions().first()->trigger();
+    if (menu != nullptr) menu->close();
+  });
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), wavelength->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(wavelength, &event);
+  QCOMPARE(QApplication::clipboard()->text(), QString("4.28571428571429E-19"));
 }
 
 void Form1Test::resultsAreLabelledByTheirCaptions() {
@@ -254,10 +332,23 @@ void Form1Test::resultsAreLabelledByTheirCaptions() {
     QCOMPARE(relations.size(), 1);
     QCOMPARE(relations.first().first->object(), control<QLabel>(caption));
   }
+  // A result's value is its name, once; a blank result has no name.
+  auto* inductance = QAccessible::queryAccessibleInterface(control<QLabel>("L"));
+  QCOMPARE(inductance->text(QAccessible::Name), QString());
+  typeFrequency("7");
+  clickOk();
+  QCOMPARE(inductance->text(QAccessible::Name), QString("6.03714243212803"));
+  QCOMPARE(inductance->text(QAccessible::Description), QString());
   QCOMPARE(control<QLineEdit>("F")->accessibleName(), QString("Частота, МГц"));
   for (const char* name : {"Frame1", "Label1", "L"}) {
     QCOMPARE(control<QWidget>(name)->focusPolicy(), Qt::NoFocus);
   }
+}
+
+void Form1Test::windowIsAFixedSizeFrame() {
+  QVERIFY(!(window_->windowFlags() & Qt::WindowMaximizeButtonHint));
+  QVERIFY(window_->windowFlags() & Qt::WindowMinimizeButtonHint);
+  QCOMPARE(QAccessible::queryAccessibleInterface(window_.get())->role(), QAccessible::Window);
 }
 
 void Form1Test::iconIsBuiltIn() {

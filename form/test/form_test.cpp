@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lc/form/form.h"
+
+namespace {
+
+using lc::Field;
+using lc::NumberFormat;
+using lc::form::Form;
+
+// A view that keeps what it was told; its report can run code while it is
+// open, as a user pressing OK again would.
+class FakeView : public lc::form::View {
+ public:
+  std::string frequencyText() const override { return typed; }
+  void showResult(Field field, std::string_view text) override {
+    shown[static_cast<std::size_t>(field)] = text;
+  }
+  void showReadHint(std::string_view text) override { hint = text; }
+  void reportError(std::string_view name, std::string_view detail) override {
+    reports.push_back(std::string(name) + " / " + std::string(detail));
+    if (whileReportOpen) whileReportOpen();
+  }
+
+  std::string typed;
+  std::string shown[4];  // indexed by Field
+  std::string hint;
+  std::vector<std::string> reports;
+  std::function<void()> whileReportOpen;
+};
+
+// Fits a label `width` characters wide.
+auto charactersFit(std::size_t width) {
+  return [width](std::string_view text) {
+    std::size_t characters = 0;
+    for (const char c : text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return characters <= width;
+  };
+}
+
+TEST(ElideResult, dropsFractionDigitsBeforeTheExponent) {
+  struct Case {
+    const char* text;
+    const char* separator;
+    std::size_t width;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"4,28571428571429E-19", ",", 20, "4,28571428571429E-19"},  // fits: whole
+      {"4,28571428571429E-19", ",", 17, "4,2857142857…E-19"},
+      {"-1.76470588235294E-300", ".", 12, "-1.764…E-300"},
+      {"0.333333333333333", ".", 10, "0.3333333…"},  // plain: the tail of the fraction
+      {"4,28571428571429E-19", ",", 3, "4,…E-19"},   // too narrow: the digits go, not the exponent
+      {"3E-148", ".", 3, "3E-148"},                  // no fraction to drop
+      {"0\xD9\xAB" "123456", "\xD9\xAB", 5, "0\xD9\xAB" "12…"},  // a two-byte separator
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(lc::form::elideResult(c.text, NumberFormat{c.separator}, charactersFit(c.width)), c.shown)
+        << c.text << " in " << c.width;
+  }
+}
+
+TEST(ReadHint, saysWhichNumberWasRead) {
+  const NumberFormat comma{","};
+  EXPECT_EQ(lc::form::readHint("7", comma), "Прочитано: 7 МГц");
+  EXPECT_EQ(lc::form::readHint("7,5", comma), "Прочитано: 7 МГц");  // only the point separates
+  EXPECT_EQ(lc::form::readHint(" 0.5 MHz", comma), "Прочитано: 0,5 МГц");
+  EXPECT_EQ(lc::form::readHint("abc", comma), "Прочитано: 0 МГц");
+  EXPECT_EQ(lc::form::readHint("1e400", comma), "Прочитано: число вне диапазона");
+}
+
+TEST(FormClick, showsResultsAndReadsBackExactlyWhatItWrote) {
+  FakeView view;
+  Form form(view, NumberFormat{","});
+  view.typed = "7";
+  form.clickOk();
+  EXPECT_EQ(view.shown[static_cast<int>(Field::LL)], "42,8571428571429");
+  EXPECT_EQ(view.shown[static_cast<int>(Field::L)], "6,03714243212803");
+  EXPECT_EQ(view.hint, "Прочитано: 7 МГц");
+  EXPECT_TRUE(view.reports.empty());
+  // What the labels show does not matter to the calculation.
+  view.shown[static_cast<int>(Field::C)] = "85,71…";
+  EXPECT_EQ(form.ReadText(Field::C), "85,7142857142858");
+}
+
+TEST(FormClick, blanksUnreachedResultsAndReportsOnce) {
+  FakeView view;
+  Form form(view, NumberFormat{"."});
+  view.typed = "7";
+  form.clickOk();
+  view.typed = "1E+150";
+  int pressesDuringReport = 0;
+  view.whileReportOpen = [&] {
+    // OK pressed again and again while the report is open: nothing happens.
+    for (; pressesDuringReport < 5; ++pressesDuringReport) form.clickOk();
+  };
+  form.clickOk();
+  EXPECT_EQ(view.reports, std::vector<std::string>{"Переполнение / Введите другую частоту."});
+  EXPECT_EQ(view.shown[static_cast<int>(Field::LL)], "3E-148");
+  EXPECT_EQ(view.shown[static_cast<int>(Field::C)], "6E-148");
+  EXPECT_EQ(view.shown[static_cast<int>(Field::L)], "");  // not 7 MHz's inductance
+  EXPECT_EQ(form.ReadText(Field::L), "");
+  // Once the report is closed, clicks work again.
+  view.whileReportOpen = nullptr;
+  view.typed = "144";
+  form.clickOk();
+  EXPECT_EQ(view.shown[static_cast<int>(Field::C)], "4.16666666666666");
+}
+
+}  // namespace

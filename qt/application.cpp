@@ -1,0 +1,121 @@
+#include "application.h"
+
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <tuple>
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: lccalc [--help | --version]\n"
+    "Opens the resonant LC circuit calculator window. It takes no other arguments.\n"
+    "\n"
+    "  -h, --help     print this help and exit\n"
+    "  -v, --version  print the version and exit\n";
+
+// The window takes no arguments, and Qt's own (-platform, -style, ...)
+// would change it, so every argument but these two is refused before Qt
+// sees it.
+void handleArguments(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg != "--help" && arg != "-h" && arg != "--version" && arg != "-v") {
+      std::fprintf(stderr, "lccalc: unknown argument '%s'\n%s", argv[i], kUsage);
+      std::exit(2);
+    }
+  }
+  if (argc < 2) return;
+  const std::string_view first = argv[1];
+  if (first == "--help" || first == "-h") {
+    std::fputs(kUsage, stdout);
+  } else {
+    std::puts("lccalc " LC_VERSION);
+  }
+  std::exit(EXIT_SUCCESS);
+}
+
+// The line that says which display could not be opened: the one Qt was
+// asked to use.
+QByteArray displayFailure() {
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  const QByteArray x11 = qgetenv("DISPLAY");
+  const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+  if (!platform.isEmpty() && !platform.startsWith("wayland") && !platform.startsWith("xcb")) {
+    return "lccalc: cannot start the Qt platform \"" + platform + "\" (QT_QPA_PLATFORM)\n";
+  }
+  const bool onWayland = platform.startsWith("wayland") || (platform.isEmpty() && x11.isEmpty());
+  return onWayland ? "lccalc: cannot open the Wayland display \"" + wayland + "\" (WAYLAND_DISPLAY)\n"
+                   : "lccalc: cannot open the display \"" + x11 +
+                         "\" (DISPLAY); to run without a screen, use: xvfb-run lccalc\n";
+}
+
+// While Qt opens the display its messages are held back: when the display
+// cannot be opened Qt aborts with a long plugin message, and one line of
+// our own says it better. Once the application is up they are passed on.
+using HeldMessage = std::tuple<QtMsgType, QByteArray, QString>;
+QtMessageHandler previousHandler = nullptr;
+QList<HeldMessage>* heldMessages = nullptr;
+
+void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtFatalMsg) {
+    std::fputs(displayFailure().constData(), stderr);
+    std::_Exit(EXIT_FAILURE);  // nothing to save, and Qt is half set up
+  }
+  heldMessages->append({type, QByteArray(context.category), message});
+}
+
+int& openDisplay(int& argc, char** argv) {
+  handleArguments(argc, argv);
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    std::fputs("lccalc: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+               "to run without a screen, use: xvfb-run lccalc\n",
+               stderr);
+    std::exit(EXIT_FAILURE);
+  }
+#endif
+  heldMessages = new QList<HeldMessage>;
+  previousHandler = qInstallMessageHandler(holdMessage);
+  return argc;
+}
+
+void releaseMessages() {
+  qInstallMessageHandler(previousHandler);
+  for (const auto& [type, category, message] : *heldMessages) {
+    qt_message_output(type, QMessageLogContext(nullptr, 0, nullptr, category.constData()), message);
+  }
+  delete heldMessages;
+  heldMessages = nullptr;
+}
+
+}  // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(openDisplay(argc, argv), argv) {
+  releaseMessages();
+  setApplicationName(QStringLiteral("lccalc"));
+  setApplicationVersion(QStringLiteral(LC_VERSION));
+  // Lets Wayland compositors and task bars match the window to its desktop entry.
+  setDesktopFileName(QStringLiteral("org.lccalc.lccalc"));
+  // The window icon can wait until the window is up: decoding it costs a
+  // few milliseconds before the first map. Title bars and task bars ask for
+  // at most 48 pixels; larger icons come from the icon theme.
+  QTimer::singleShot(0, this, [this] {
+    QIcon icon;
+    for (const int size : {16, 32, 48}) {
+      icon.addFile(QStringLiteral(":/icons/lccalc-%1.png").arg(size));
+    }
+    setWindowIcon(icon);
+  });
+
+  // The window is Russian whatever the user's locale; so are Qt's buttons.
+  if (qtTranslator_.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    installTranslator(&qtTranslator_);
+  }
+}

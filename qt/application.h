@@ -1,0 +1,18 @@
+// The application object: answers --help and --version, says plainly when
+// there is no display to open, and speaks Russian in Qt's own dialogs.
+#pragma once
+
+#include <QApplication>
+#include <QTranslator>
+
+class Application : public QApplication {
+  Q_OBJECT
+
+ public:
+  // Ends the process on --help and --version (status 0), on any other
+  // argument (status 2) and when no display can be opened (status 1).
+  Application(int& argc, char** argv);
+
+ private:
+  QTranslator qtTranslator_;
+};

@@ -1,0 +1,83 @@
+#include "resultlabel.h"
+
+#include <QAccessibleWidget>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
+
+#include "lc/form/form.h"
+#include "lc/form/layout.h"
+
+namespace {
+
+class ResultAccessible : public QAccessibleWidget {
+ public:
+  explicit ResultAccessible(ResultLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+  QString text(QAccessible::Text which) const override {
+    // The value is spoken once, as the name; the tooltip that repeats it
+    // would otherwise become the description as well.
+    if (which == QAccessible::Name) return static_cast<ResultLabel*>(widget())->result();
+    if (which == QAccessible::Description) return {};
+    return QAccessibleWidget::text(which);
+  }
+};
+
+}  // namespace
+
+ResultLabel::ResultLabel(const lc::NumberFormat& format, QWidget* parent)
+    : QLabel(parent), format_(format) {
+  setFrameStyle(QFrame::Box | QFrame::Plain);
+  setTextFormat(Qt::PlainText);
+  setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  setIndent(lc::form::kResultIndent);
+  // Selectable with the mouse, but no Tab stop.
+  setTextInteractionFlags(Qt::TextSelectableByMouse);
+  setFocusPolicy(Qt::NoFocus);
+}
+
+void ResultLabel::setResult(const QString& text) {
+  result_ = text;
+  setToolTip(text);
+  showFitted();
+}
+
+QAccessibleInterface* ResultLabel::accessibleInterface(QObject* label) {
+  return new ResultAccessible(static_cast<ResultLabel*>(label));
+}
+
+void ResultLabel::resizeEvent(QResizeEvent* event) {
+  QLabel::resizeEvent(event);
+  showFitted();
+}
+
+void ResultLabel::changeEvent(QEvent* event) {
+  QLabel::changeEvent(event);
+  if (event->type() == QEvent::FontChange) showFitted();
+}
+
+void ResultLabel::contextMenuEvent(QContextMenuEvent* event) {
+  if (result_.isEmpty()) return;
+  QMenu menu(this);
+  // Qt's own wording, so that its Russian translation applies.
+  const QAction* copy = menu.addAction(QCoreApplication::translate("QWidgetTextControl", "&Copy"));
+  connect(copy, &QAction::triggered, this, [this] {
+    // A selection of an elided text would hold the ellipsis: copy it whole.
+    const bool partial = hasSelectedText() && text() == result_;
+    QGuiApplication::clipboard()->setText(partial ? selectedText() : result_);
+  });
+  menu.exec(event->globalPos());
+}
+
+// Shows the result whole when it fits between the indents, otherwise elided.
+void ResultLabel::showFitted() {
+  const int room = contentsRect().width() - 2 * indent();
+  const QFontMetrics metrics = fontMetrics();
+  const std::string shown = lc::form::elideResult(
+      result_.toStdString(), format_, [&](std::string_view candidate) {
+        return metrics.horizontalAdvance(QString::fromUtf8(candidate.data(),
+                                                           static_cast<qsizetype>(candidate.size()))) <= room;
+      });
+  setText(QString::fromStdString(shown));
+}
