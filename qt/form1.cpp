@@ -13,11 +13,6 @@ namespace {
 
 using lc::form::ControlId;
 
-// A typed number is never near this long, and a paste of several megabytes
-// would make every key take seconds: QLineEdit lays out the whole line on
-// each change.
-constexpr int kMaxFrequencyLength = 100'000;
-
 QString toQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -103,7 +98,7 @@ void Form1::createControls() {
   frequencyFont.setWeight(QFont::Weight(lc::form::kFrequencyFont.weight));
   F->setFont(frequencyFont);
   F->setAccessibleName(textOf(ControlId::Frame1));
-  F->setMaxLength(kMaxFrequencyLength);
+  F->setMaxLength(lc::form::kMaxFrequencyLength);
 
   setUpButton(Ok, ControlId::Ok);
   setUpButton(Command1, ControlId::Command1);

@@ -19,7 +19,7 @@ echo "== Start-up and memory on $(nproc) cores, $(grep -m1 'model name' /proc/cp
 # A session bus, as on a desktop; GTK's accessibility bridge stays off, as
 # Qt's does until a screen reader asks for it.
 NO_AT_BRIDGE=1 dbus-run-session -- build/default/bench/lc_startup_bench --runs "${RUNS:-20}" \
-  lccalc="$root/build/default/window/lccalc" xcalc=xcalc galculator=galculator xlogo=xlogo 2>&1 |
+  lccalc="$root/build/default/qt/lccalc" xcalc=xcalc galculator=galculator xlogo=xlogo 2>&1 |
   grep -v -e '^dbus-daemon' -e 'SpiRegistry'
 
 echo

@@ -6,4 +6,4 @@ cd "$root"
 "$root/scripts/setup.sh"
 cmake --preset default >/dev/null
 cmake --build --preset default --target lccalc
-exec "$root/build/default/window/lccalc" "$@"
+exec "$root/build/default/qt/lccalc" "$@"

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the default
 # build (unit, window and end-to-end tests), the same under AddressSanitizer
-# and UndefinedBehaviorSanitizer, and each fuzz target for LC_FUZZ_SECONDS
-# (30 unless set). Warnings are errors here.
+# and UndefinedBehaviorSanitizer, each fuzz target for LC_FUZZ_SECONDS (30
+# unless set), and the Windows build under Wine. Warnings are errors here.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh"
 
 fuzz_seconds=${LC_FUZZ_SECONDS:-30}
-for preset in default asan fuzz; do
+for preset in default asan fuzz windows; do
   echo "== $preset"
   cmake --preset "$preset" -DLC_WERROR=ON -DLC_FUZZ_SECONDS="$fuzz_seconds" >/dev/null
   cmake --build --preset "$preset"

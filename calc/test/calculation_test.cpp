@@ -40,6 +40,8 @@ TEST(OkClick, showsWavelengthCapacitanceAndInductance) {
       {"144", "2.08333333333333", "4.16666666666666", "0.29347220156178"},
       {"7,1", "42.8571428571429", "85.7142857142858", "6.03714243212803"},
       {"  7 MHz", "42.8571428571429", "85.7142857142858", "6.03714243212803"},
+      // Every result in exponent form.
+      {"7E+20", "4.28571428571429E-19", "8.57142857142858E-19", "6.03714243212802E-20"},
   };
   for (const auto& r : cases) {
     MapFields fields = fieldsWithFrequency(r.frequency);

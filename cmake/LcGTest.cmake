@@ -1,0 +1,28 @@
+# GoogleTest for the unit tests: Debian's built library natively, and built
+# from Debian's own sources (/usr/src/googletest, package libgtest-dev) when
+# cross-building for Windows, where the built one does not fit.
+include_guard(GLOBAL)
+
+if(NOT TARGET GTest::gtest_main)
+  if(CMAKE_CROSSCOMPILING)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    # It names its own targets GTest::gtest and GTest::gtest_main.
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  else()
+    find_package(GTest REQUIRED GLOBAL)
+  endif()
+endif()
+include(GoogleTest)
+
+# Registers a GoogleTest program with CTest: each test on its own natively;
+# under Wine the whole program as one test, since every start of it costs
+# about a second there.
+function(lc_add_gtest target)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES TIMEOUT 300)
+  else()
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()

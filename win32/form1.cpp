@@ -1,0 +1,314 @@
+#include "form1.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "utf16.h"
+
+namespace {
+
+using lc::form::ControlId;
+using lc::form::ControlKind;
+using lc::win32::toUtf16;
+using lc::win32::toUtf8;
+using lc::win32::windowText;
+
+constexpr wchar_t kClassName[] = L"lccalc.Form1";
+// A fixed size: no sizing border and no maximise button.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// The dialog manager tabs between the controls (IsDialogMessage).
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+constexpr int kCopyCommand = 1;
+
+// Control ids start above IDOK and IDCANCEL, which the dialog manager sends
+// for Enter and Escape when no button is the default: those must not click.
+int idOf(ControlId id) { return 100 + static_cast<int>(id); }
+
+int scaled(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI); }
+
+lc::NumberFormat userFormat() {
+  wchar_t separator[8] = L".";
+  GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8);
+  return lc::NumberFormat{toUtf8(separator)};
+}
+
+struct ControlClass {
+  const wchar_t* name;
+  DWORD style;
+  DWORD exStyle;
+};
+
+ControlClass classOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::TextBox:
+      return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE};
+    case ControlKind::PushButton:
+      return {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case ControlKind::GroupFrame:
+      return {L"BUTTON", BS_GROUPBOX, 0};
+    case ControlKind::CaptionLabel:
+      return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::ResultLabel:
+      // Drawn here, elided where it does not fit; its window text stays
+      // whole, so a screen reader reads the whole result. SS_NOTIFY lets it
+      // have a tooltip and a context menu.
+      return {L"STATIC", SS_OWNERDRAW | SS_NOTIFY | WS_BORDER, 0};
+  }
+  return {L"STATIC", 0, 0};
+}
+
+void copyToClipboard(HWND owner, const std::wstring& text) {
+  if (!OpenClipboard(owner)) return;
+  EmptyClipboard();
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    CopyMemory(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
+  }
+  CloseClipboard();
+}
+
+}  // namespace
+
+Form1::Form1(HINSTANCE instance) : instance_(instance), form_(*this, userFormat()) {
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof controls;
+  controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
+  InitCommonControlsEx(&controls);
+
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, L"IDI_APPICON");
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  windowClass.lpszClassName = kClassName;
+  RegisterClassExW(&windowClass);
+
+  CreateWindowExW(kExStyle, kClassName, toUtf16(lc::form::kTitle).c_str(), kStyle, CW_USEDEFAULT,
+                  CW_USEDEFAULT, lc::form::kClientWidth, lc::form::kClientHeight, nullptr, nullptr,
+                  instance, this);
+}
+
+Form1::~Form1() {
+  if (window_ != nullptr) DestroyWindow(window_);
+  DeleteObject(frequencyFont_);
+  DeleteObject(windowFont_);
+}
+
+int Form1::run(int show) {
+  if (window_ == nullptr) return EXIT_FAILURE;
+  ShowWindow(window_, show);
+  UpdateWindow(window_);
+  SetFocus(control(ControlId::F));
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageW(window_, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+LRESULT CALLBACK Form1::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return self != nullptr ? self->handle(message, wParam, lParam)
+                         : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      createControls();
+      layOut(GetDpiForWindow(window_));
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == idOf(ControlId::Ok)) Ok_Click();
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == idOf(ControlId::Command1)) Command1_Click();
+      return 0;
+    case WM_DRAWITEM:
+      drawResult(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_CONTEXTMENU:
+      offerCopy(reinterpret_cast<HWND>(wParam), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return 0;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->code == TTN_GETDISPINFOW) {
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+        info->lpszText = const_cast<wchar_t*>(tipFor(reinterpret_cast<HWND>(header->idFrom)));
+      }
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      layOut(HIWORD(wParam));
+      return 0;
+    }
+    case WM_DESTROY:
+      window_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window_, message, wParam, lParam);
+  }
+}
+
+void Form1::createControls() {
+  for (const auto& description : lc::form::kControls) {
+    const ControlClass kind = classOf(description.kind);
+    controls_[static_cast<std::size_t>(description.id)] = CreateWindowExW(
+        kind.exStyle, kind.name, toUtf16(description.text).c_str(), WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0,
+        0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(idOf(description.id))), instance_, nullptr);
+  }
+  SendMessageW(control(ControlId::F), EM_SETLIMITTEXT, lc::form::kMaxFrequencyLength, 0);
+
+  // The dialog manager tabs in the order of the siblings, and a sibling
+  // earlier in that order is drawn above a later one: in tab-index order the
+  // box comes before, and so above, the frame drawn round it.
+  std::vector<const lc::form::Control*> order;
+  for (const auto& description : lc::form::kControls) order.push_back(&description);
+  std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
+  HWND previous = HWND_TOP;
+  for (const auto* description : order) {
+    HWND child = control(description->id);
+    SetWindowLongPtrW(child, GWL_STYLE, GetWindowLongPtrW(child, GWL_STYLE) | WS_CLIPSIBLINGS);
+    SetWindowPos(child, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    previous = child;
+  }
+
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                             instance_, nullptr);
+  for (const ControlId id : {ControlId::F, ControlId::L, ControlId::C, ControlId::LL}) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control(id));
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void Form1::layOut(UINT dpi) {
+  dpi_ = dpi;
+  RECT frame{0, 0, scaled(lc::form::kClientWidth, dpi), scaled(lc::form::kClientHeight, dpi)};
+  AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi);
+  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  const lc::form::FontSpec& spec = lc::form::kFrequencyFont;
+  HFONT frequencyFont = CreateFontW(-scaled(spec.pixels, dpi), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+                                    static_cast<BYTE>(spec.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, toUtf16(spec.family).c_str());
+  // The system's message font, at the size the captions and a 15-digit
+  // result were laid out for.
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+  metrics.lfMessageFont.lfHeight = -scaled(lc::form::kWindowFontPixels, dpi);
+  HFONT windowFont = CreateFontIndirectW(&metrics.lfMessageFont);
+
+  for (const auto& description : lc::form::kControls) {
+    const lc::form::Rect& r = description.rect;
+    // Edges are scaled, not sizes, so that neighbours stay flush.
+    const int left = scaled(r.left, dpi);
+    const int top = scaled(r.top, dpi);
+    HWND child = control(description.id);
+    SetWindowPos(child, nullptr, left, top, scaled(r.left + r.width, dpi) - left,
+                 scaled(r.top + r.height, dpi) - top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(child, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(description.id == ControlId::F ? frequencyFont : windowFont), TRUE);
+  }
+  DeleteObject(frequencyFont_);
+  DeleteObject(windowFont_);
+  frequencyFont_ = frequencyFont;
+  windowFont_ = windowFont;
+}
+
+void Form1::drawResult(const DRAWITEMSTRUCT& item) {
+  RECT area = item.rcItem;
+  FillRect(item.hDC, &area, GetSysColorBrush(COLOR_BTNFACE));
+  const HGDIOBJ oldFont = SelectObject(item.hDC, windowFont_);
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, GetSysColor(COLOR_WINDOWTEXT));
+  const int indent = scaled(lc::form::kResultIndent, dpi_);
+  const int room = area.right - area.left - 2 * indent;
+  const std::wstring shown = toUtf16(lc::form::elideResult(
+      toUtf8(windowText(item.hwndItem)), form_.format(), [&](std::string_view candidate) {
+        const std::wstring wide = toUtf16(candidate);
+        SIZE size{};
+        GetTextExtentPoint32W(item.hDC, wide.c_str(), static_cast<int>(wide.size()), &size);
+        return size.cx <= room;
+      }));
+  area.left += indent;
+  DrawTextW(item.hDC, shown.c_str(), static_cast<int>(shown.size()), &area,
+            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(item.hDC, oldFont);
+}
+
+void Form1::offerCopy(HWND label, POINT at) {
+  const bool isResult = label == control(ControlId::L) || label == control(ControlId::C) ||
+                        label == control(ControlId::LL);
+  if (!isResult || GetWindowTextLengthW(label) == 0) return;
+  HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_STRING, kCopyCommand, L"&Копировать");
+  const int chosen = static_cast<int>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr));
+  DestroyMenu(menu);
+  // The whole result, not the elided text the label shows.
+  if (chosen == kCopyCommand) copyToClipboard(window_, windowText(label));
+}
+
+const wchar_t* Form1::tipFor(HWND child) {
+  tip_ = child == control(ControlId::F) ? readHint_ : windowText(child);
+  return tip_.c_str();
+}
+
+void Form1::Ok_Click() { form_.clickOk(); }
+
+void Form1::Command1_Click() { DestroyWindow(window_); }
+
+HWND Form1::resultControl(lc::Field field) const {
+  switch (field) {
+    case lc::Field::L:
+      return control(ControlId::L);
+    case lc::Field::C:
+      return control(ControlId::C);
+    case lc::Field::LL:
+      return control(ControlId::LL);
+    case lc::Field::F:
+      break;
+  }
+  throw lc::RuntimeError(lc::ErrorKind::FieldAccess);
+}
+
+std::string Form1::frequencyText() const { return toUtf8(windowText(control(ControlId::F))); }
+
+void Form1::showResult(lc::Field field, std::string_view text) {
+  HWND label = resultControl(field);
+  if (!SetWindowTextW(label, toUtf16(text).c_str())) throw lc::RuntimeError(lc::ErrorKind::FieldAccess);
+  // On the screen before the click returns.
+  InvalidateRect(label, nullptr, TRUE);
+  UpdateWindow(label);
+}
+
+void Form1::showReadHint(std::string_view hint) { readHint_ = toUtf16(hint); }
+
+void Form1::reportError(std::string_view name, std::string_view detail) {
+  const std::wstring text = toUtf16(name) + L"\n\n" + toUtf16(detail);
+  MessageBoxW(window_, text.c_str(), windowText(window_).c_str(), MB_OK | MB_ICONWARNING);
+}

@@ -1,0 +1,57 @@
+// The calculator's one window on Windows, of the system's own controls,
+// built from the toolkit-free description of the window.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "lc/form/form.h"
+#include "lc/form/layout.h"
+
+class Form1 : private lc::form::View {
+ public:
+  explicit Form1(HINSTANCE instance);
+  ~Form1() override;
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+
+  // Shows the window and runs the message loop until it is closed; returns
+  // the exit status.
+  int run(int show);
+
+ private:
+  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void createControls();
+  // Places the controls and sets their fonts for `dpi` dots per inch.
+  void layOut(UINT dpi);
+  void drawResult(const DRAWITEMSTRUCT& item);
+  void offerCopy(HWND label, POINT at);
+  const wchar_t* tipFor(HWND control);
+
+  void Ok_Click();
+  void Command1_Click();
+
+  HWND control(lc::form::ControlId id) const { return controls_[static_cast<std::size_t>(id)]; }
+  HWND resultControl(lc::Field field) const;
+
+  // lc::form::View
+  std::string frequencyText() const override;
+  void showResult(lc::Field field, std::string_view text) override;
+  void showReadHint(std::string_view hint) override;
+  void reportError(std::string_view name, std::string_view detail) override;
+
+  HINSTANCE instance_;
+  lc::form::Form form_;
+  HWND window_ = nullptr;
+  std::array<HWND, lc::form::kControls.size()> controls_{};
+  HWND tooltip_ = nullptr;
+  HFONT frequencyFont_ = nullptr;
+  HFONT windowFont_ = nullptr;
+  UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+  std::wstring readHint_;
+  std::wstring tip_;  // the text the tooltip asked for last
+};

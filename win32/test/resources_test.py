@@ -1,0 +1,88 @@
+"""lccalc.exe as Windows sees it from outside: the icon group, the version
+record and the manifest read back from the built executable, the DLLs it
+imports, and the committed .ico checked against its PNG sources.
+
+and the zip that cpack makes for Windows users.
+
+Usage: resources_test.py --exe PATH --icons DIR --cpack-config FILE
+"""
+import argparse
+import re
+import subprocess
+import sys
+import tempfile
+import zipfile
+
+# The icon group: width, height and bits per pixel of each image.
+ICON_GROUP = [(32, 32, 1), (32, 32, 4), (16, 16, 4)]
+# Windows' own DLLs, all the executable may need.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll"}
+
+
+def run(*command, **kwargs):
+    result = subprocess.run(list(map(str, command)), capture_output=True, **kwargs)
+    if result.returncode != 0:
+        sys.exit(f"FAIL: {' '.join(map(str, command))}: {result.stderr!r}")
+    return result.stdout
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--icons", required=True)
+    parser.add_argument("--cpack-config", required=True)
+    args = parser.parse_args()
+    failures = []
+
+    def check(condition, message):
+        if not condition:
+            failures.append(message)
+            print("FAIL:", message)
+
+    with tempfile.TemporaryDirectory() as scratch:
+        # The committed .ico is what icotool makes of the PNG sources.
+        sys.path.insert(0, args.icons)
+        from make_icons import ico_arguments
+        run("icotool", "-c", "-o", f"{scratch}/fresh.ico", *ico_arguments(), cwd=args.icons)
+        with open(f"{scratch}/fresh.ico", "rb") as a, open(f"{args.icons}/lccalc.ico", "rb") as b:
+            check(a.read() == b.read(), "lccalc.ico is out of date: run make_icons.py")
+
+        run("wrestool", "-x", "--type=14", f"--output={scratch}/group.ico", args.exe)
+        listing = run("icotool", "-l", f"{scratch}/group.ico", text=True)
+        images = [tuple(int(re.search(f"--{key}=(\\d+)", line).group(1))
+                        for key in ("width", "height", "bit-depth"))
+                  for line in listing.splitlines() if line.startswith("--icon")]
+        check(images == ICON_GROUP, f"the icon group holds {images}")
+
+    record = run("wrestool", "-x", "--raw", "--type=16", args.exe)
+    text = record.decode("utf-16-le", "replace")
+    for key, value in [("FileVersion", "1.00"), ("ProductVersion", "1.00"), ("FileDescription", "Расчёт LC-контура")]:
+        check(re.search(f"{key}\0+{re.escape(value)}\0", text), f"no {key} {value!r} in the version record")
+    # VS_FIXEDFILEINFO: the signature, the structure's version, then the
+    # file version as major, minor (high and low word), build, revision.
+    at = record.find(b"\xbd\x04\xef\xfe") + 8
+    words = [int.from_bytes(record[at + 2 * i:at + 2 * i + 2], "little") for i in (1, 0, 3, 2)]
+    check(words == [1, 0, 0, 0], f"the file version is {words}")
+
+    manifest = run("wrestool", "-x", "--raw", "--type=24", args.exe).decode()
+    for text in ["Microsoft.Windows.Common-Controls", "PerMonitorV2"]:
+        check(text in manifest, f"no {text!r} in the manifest")
+
+    dump = run("x86_64-w64-mingw32-objdump", "-p", args.exe, text=True)
+    imports = {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump)}
+    check(imports <= SYSTEM_DLLS, f"imports {sorted(imports - SYSTEM_DLLS)} beyond Windows' own")
+
+    with tempfile.TemporaryDirectory() as scratch:
+        run("cpack", "-B", scratch, "--config", args.cpack_config)
+        with zipfile.ZipFile(f"{scratch}/lccalc-1.0.0.0-win64.zip") as package:
+            names = sorted(package.namelist())
+        folder = "lccalc-1.0.0.0-win64/"
+        check(names == [folder + name for name in ("LICENSE.txt", "README.txt", "lccalc.exe")],
+              f"the zip holds {names}")
+
+    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()

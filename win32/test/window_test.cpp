@@ -1,0 +1,343 @@
+// The real lccalc.exe, started and driven from outside with Win32 messages,
+// as a user's keys and clicks would drive it.
+//
+// Usage: lc_win32_window_tests PATH_TO_LCCALC_EXE [GoogleTest flags]
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "form1.h"
+#include "lc/form/layout.h"
+#include "utf16.h"
+
+namespace {
+
+using lc::form::ControlId;
+using lc::win32::toUtf16;
+using lc::win32::toUtf8;
+using namespace std::chrono_literals;
+
+std::wstring lccalcPath;
+
+// The text of a window of another process, asked of the window itself.
+std::wstring textOf(HWND window) {
+  const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
+std::wstring classOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+template <typename Probe>
+auto waitFor(Probe probe) {
+  for (int i = 0; i < 200; ++i) {
+    if (auto value = probe()) return value;
+    std::this_thread::sleep_for(50ms);
+  }
+  return decltype(probe()){};
+}
+
+// lccalc.exe, started for one test and ended with it.
+class Lccalc {
+ public:
+  Lccalc() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring command = L"\"" + lccalcPath + L"\"";
+    if (!CreateProcessW(lccalcPath.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process_)) {
+      ADD_FAILURE() << "cannot start lccalc.exe: error " << GetLastError();
+      return;
+    }
+    WaitForInputIdle(process_.hProcess, 10000);
+    window = waitFor([this] { return topLevel(process_.dwThreadId, L"lccalc.Form1"); });
+    EXPECT_NE(window, nullptr) << "no window";
+  }
+  ~Lccalc() {
+    if (process_.hProcess == nullptr) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+    WaitForSingleObject(process_.hProcess, 10000);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+
+  HWND control(ControlId id) const { return GetDlgItem(window, 100 + static_cast<int>(id)); }
+
+  // The control that has the keyboard focus in lccalc's thread.
+  HWND focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(process_.dwThreadId, &info);
+    return info.hwndFocus;
+  }
+
+  // A key as the message loop gets it from the keyboard. Posted messages
+  // are handled after sent ones, so this gives it time instead.
+  void key(HWND target, WPARAM key) const {
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 1 | 0xC0000000);
+    std::this_thread::sleep_for(100ms);
+    settle();
+  }
+
+  void type(const std::wstring& text) const { SendMessageW(control(ControlId::F), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
+
+  // A click that reports nothing returns with the results shown.
+  void click(ControlId id) const { SendMessageW(control(id), BM_CLICK, 0, 0); }
+
+  std::vector<std::wstring> results() const {
+    return {textOf(control(ControlId::LL)), textOf(control(ControlId::C)), textOf(control(ControlId::L))};
+  }
+
+  // The message box lccalc shows over its window, if any.
+  HWND messageBox() const {
+    HWND box = topLevel(process_.dwThreadId, L"#32770");
+    return box != nullptr && GetWindow(box, GW_OWNER) == window ? box : nullptr;
+  }
+
+  // Waits until lccalc has handled the messages sent to it so far.
+  void settle() const { SendMessageW(window, WM_NULL, 0, 0); }
+
+  DWORD waitForExit() const {
+    DWORD status = 259;
+    if (WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(process_.hProcess, &status);
+    }
+    return status;
+  }
+
+  HWND window = nullptr;
+
+ private:
+  static HWND topLevel(DWORD thread, const wchar_t* className) {
+    struct Search {
+      const wchar_t* className;
+      HWND found;
+    } search{className, nullptr};
+    EnumThreadWindows(
+        thread,
+        [](HWND candidate, LPARAM data) {
+          auto* s = reinterpret_cast<Search*>(data);
+          if (classOf(candidate) != s->className || !IsWindowVisible(candidate)) return TRUE;
+          s->found = candidate;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  PROCESS_INFORMATION process_{};
+};
+
+RECT clientRectOf(HWND control, HWND window) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// What each kind of control is made of.
+const wchar_t* expectedClass(lc::form::ControlKind kind) {
+  switch (kind) {
+    case lc::form::ControlKind::TextBox:
+      return L"Edit";
+    case lc::form::ControlKind::PushButton:
+    case lc::form::ControlKind::GroupFrame:
+      return L"Button";
+    default:
+      return L"Static";
+  }
+}
+
+// Every control where the description puts it, at `dpi`.
+void expectLayout(const Lccalc& app, int dpi) {
+  const auto scale = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+  RECT client{};
+  GetClientRect(app.window, &client);
+  EXPECT_EQ(client.right, scale(lc::form::kClientWidth));
+  EXPECT_EQ(client.bottom, scale(lc::form::kClientHeight));
+  for (const auto& c : lc::form::kControls) {
+    HWND control = app.control(c.id);
+    ASSERT_NE(control, nullptr) << c.name;
+    EXPECT_EQ(classOf(control), expectedClass(c.kind)) << c.name;
+    const RECT r = clientRectOf(control, app.window);
+    EXPECT_EQ(r.left, scale(c.rect.left)) << c.name << " at " << dpi;
+    EXPECT_EQ(r.top, scale(c.rect.top)) << c.name << " at " << dpi;
+    EXPECT_EQ(r.right, scale(c.rect.left + c.rect.width)) << c.name << " at " << dpi;
+    EXPECT_EQ(r.bottom, scale(c.rect.top + c.rect.height)) << c.name << " at " << dpi;
+  }
+}
+
+TEST(Win32Window, showsTheControlsTitleAndFontsAsDescribed) {
+  Lccalc app;
+  ASSERT_NE(app.window, nullptr);
+  EXPECT_EQ(textOf(app.window), toUtf16(lc::form::kTitle));
+  expectLayout(app, 96);
+  for (const auto& c : lc::form::kControls) {
+    EXPECT_EQ(textOf(app.control(c.id)), toUtf16(c.text)) << c.name;
+  }
+  const LONG_PTR style = GetWindowLongPtrW(app.window, GWL_STYLE);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_EQ(app.focus(), app.control(ControlId::F));
+  for (const ControlId button : {ControlId::Ok, ControlId::Command1}) {
+    EXPECT_FALSE(GetWindowLongPtrW(app.control(button), GWL_STYLE) & BS_DEFPUSHBUTTON);
+  }
+}
+
+// A font is a handle of the process that made it, so this one is looked at
+// in a window made here.
+TEST(Win32Window, givesTheFrequencyBoxItsOwnFont) {
+  Form1 form(GetModuleHandleW(nullptr));
+  HWND window = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND candidate, LPARAM found) {
+        if (classOf(candidate) == L"lccalc.Form1") *reinterpret_cast<HWND*>(found) = candidate;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&window));
+  ASSERT_NE(window, nullptr);
+  LOGFONTW font{};
+  const auto handle = reinterpret_cast<HFONT>(
+      SendMessageW(GetDlgItem(window, 100 + static_cast<int>(ControlId::F)), WM_GETFONT, 0, 0));
+  ASSERT_NE(GetObjectW(handle, sizeof font, &font), 0);
+  EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
+  EXPECT_EQ(font.lfHeight, -18);
+  EXPECT_EQ(font.lfWeight, FW_NORMAL);
+  EXPECT_EQ(font.lfCharSet, RUSSIAN_CHARSET);
+  EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
+}
+
+TEST(Win32Window, followsTheScreensDpi) {
+  // The system DPI that Wine gives a process as it starts.
+  HKEY desktop = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &desktop),
+            ERROR_SUCCESS);
+  const DWORD dpi = 144;
+  RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  Lccalc app;
+  RegDeleteValueW(desktop, L"LogPixels");
+  RegCloseKey(desktop);
+  ASSERT_NE(app.window, nullptr);
+  expectLayout(app, 144);
+}
+
+TEST(Win32Window, tabsBetweenBoxOkAndExitAndEnterPressesOnlyAFocusedButton) {
+  Lccalc app;
+  ASSERT_NE(app.window, nullptr);
+  app.type(L"7");
+  // Enter and Escape in the box do nothing: no button is the default.
+  app.key(app.control(ControlId::F), VK_RETURN);
+  app.key(app.control(ControlId::F), VK_ESCAPE);
+  EXPECT_EQ(app.results(), (std::vector<std::wstring>{L"", L"", L""}));
+  EXPECT_TRUE(IsWindowVisible(app.window));
+
+  const ControlId order[] = {ControlId::Ok, ControlId::Command1, ControlId::F, ControlId::Ok};
+  for (const ControlId next : order) {
+    app.key(app.focus(), VK_TAB);
+    EXPECT_EQ(waitFor([&] { return app.focus() == app.control(next); }), true)
+        << lc::form::control(next).name;
+  }
+  app.key(app.focus(), VK_RETURN);  // on OK
+  EXPECT_EQ(waitFor([&] { return app.results()[0] == L"42.8571428571429"; }), true);
+}
+
+TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
+  Lccalc app;
+  ASSERT_NE(app.window, nullptr);
+  struct Case {
+    const wchar_t* frequency;
+    std::vector<std::wstring> expected;  // LL, C, L
+  };
+  const Case cases[] = {
+      {L"1", {L"300", L"600", L"42.2599970248962"}},
+      {L"7", {L"42.8571428571429", L"85.7142857142858", L"6.03714243212803"}},
+      {L"144", {L"2.08333333333333", L"4.16666666666666", L"0.29347220156178"}},
+      {L"", {L"0", L"0", L"0"}},
+      // Shown elided, but its text, which screen readers read, is whole.
+      {L"7E+20", {L"4.28571428571429E-19", L"8.57142857142858E-19", L"6.03714243212802E-20"}},
+  };
+  for (const auto& c : cases) {
+    app.type(c.frequency);
+    app.click(ControlId::Ok);
+    EXPECT_EQ(app.results(), c.expected) << toUtf8(c.frequency);
+  }
+
+  // An overflow after the wavelength: a box titled as the window names it,
+  // the results the click did not reach are blank, and OK pressed while the
+  // box is open does nothing.
+  app.type(L"1E+150");
+  PostMessageW(app.control(ControlId::Ok), BM_CLICK, 0, 0);
+  HWND box = waitFor([&] { return app.messageBox(); });
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(textOf(box), textOf(app.window));
+  std::wstring said;
+  EnumChildWindows(
+      box,
+      [](HWND child, LPARAM text) {
+        *reinterpret_cast<std::wstring*>(text) += textOf(child) + L"|";
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&said));
+  EXPECT_NE(said.find(L"Переполнение"), std::wstring::npos) << toUtf8(said);
+  EXPECT_NE(said.find(L"Введите другую частоту."), std::wstring::npos);
+  for (int i = 0; i < 3; ++i) PostMessageW(app.control(ControlId::Ok), BM_CLICK, 0, 0);
+  std::this_thread::sleep_for(300ms);
+  SendMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(waitFor([&] { return app.messageBox() == nullptr ? box : nullptr; }), box);
+  app.settle();
+  EXPECT_EQ(app.messageBox(), nullptr) << "a second report";
+  EXPECT_EQ(app.results(), (std::vector<std::wstring>{L"3E-148", L"6E-148", L""}));
+
+  // The window goes on, and Exit ends it with status 0.
+  app.type(L"144");
+  app.click(ControlId::Ok);
+  EXPECT_EQ(app.results()[1], L"4.16666666666666");
+  PostMessageW(app.control(ControlId::Command1), BM_CLICK, 0, 0);
+  EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+// Run once in the C locale and once with LANG=ru_RU.UTF-8, which gives
+// Windows the ru-RU locale; LC_TEST_SEPARATOR says which separator to expect.
+TEST(Win32Window, writesTheUsersDecimalSeparatorAndEndsWhenClosed) {
+  const char* separator = std::getenv("LC_TEST_SEPARATOR");
+  const std::wstring point = toUtf16(separator != nullptr ? separator : ".");
+  Lccalc app;
+  ASSERT_NE(app.window, nullptr);
+  app.type(L"144");
+  app.click(ControlId::Ok);
+  EXPECT_EQ(app.results(), (std::vector<std::wstring>{L"2" + point + L"08333333333333",
+                                                      L"4" + point + L"16666666666666",
+                                                      L"0" + point + L"29347220156178"}));
+  PostMessageW(app.window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc < 2) {
+    std::fputs("usage: lc_win32_window_tests PATH_TO_LCCALC_EXE\n", stderr);
+    return 2;
+  }
+  // A path of the build machine, as Wine sees it.
+  std::string path = argv[1];
+  if (path.starts_with('/')) path = "Z:" + path;
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  lccalcPath = toUtf16(path);
+  return RUN_ALL_TESTS();
+}
