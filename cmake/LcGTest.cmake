@@ -1,7 +1,8 @@
 # GoogleTest for the unit tests: Debian's built library natively, and built
 # from Debian's own sources (/usr/src/googletest, package libgtest-dev) when
-# cross-building for Windows, where the built one does not fit.
-include_guard(GLOBAL)
+# cross-building for Windows, where the built one does not fit. Included by
+# every test folder: GoogleTest's CMake module works in the folder that
+# includes it.
 
 if(NOT TARGET GTest::gtest_main)
   if(CMAKE_CROSSCOMPILING)
