@@ -8,9 +8,15 @@
 //   drawn   until the last drawing before 250 ms without any;
 // then, idle, its resident and private memory (/proc/PID/smaps_rollup:
 // private is clean + dirty, so it counts the pages of libraries that no other
-// process maps; dirty is what the program wrote itself), and ends it. It prints the medians and each program's ratio to the first one.
+// process maps; dirty is what the program wrote itself), and ends it. It
+// prints the medians, and the first program's ratio to each.
 //
-// Usage: lc_startup_bench [--runs N] NAME=COMMAND [NAME=COMMAND...]
+// With --click, the first program is taken to be lccalc: once idle, "7" is
+// typed and OK clicked through XTest, and the time from the mouse press and
+// from its release until the three results are drawn is measured (a push
+// button acts on the release).
+//
+// Usage: lc_startup_bench [--runs N] [--click] NAME=COMMAND [NAME=COMMAND...]
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -18,6 +24,7 @@
 #include <unistd.h>
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
+#include <xcb/xtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,6 +37,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "lc/form/layout.h"
 
 namespace {
 
@@ -48,6 +57,7 @@ struct Program {
 struct Run {
   double mappedMs = 0, firstMs = 0, drawnMs = 0;
   double rssKiB = 0, privateKiB = 0, dirtyKiB = 0;
+  double pressToDrawnMs = 0, releaseToDrawnMs = 0;  // with --click
 };
 
 [[noreturn]] void die(const std::string& message) {
@@ -161,7 +171,8 @@ class Display {
     Run run;
     std::optional<Clock::time_point> lastDrawing;
     xcb_window_t window = XCB_NONE;
-    int16_t left = 0, top = 0;
+    int16_t& left = left_;
+    int16_t& top = top_;
     uint16_t width = 0, height = 0;
     for (;;) {
       const auto now = Clock::now();
@@ -195,6 +206,34 @@ class Display {
     return run;
   }
 
+  // Types "7" into lccalc's frequency box, which has the focus, clicks OK,
+  // and times the results' drawing from the press and from the release.
+  void clickOk(Run* run) {
+    using lc::form::ControlId;
+    const auto rect = [this](ControlId id) {
+      const lc::form::Rect& r = lc::form::control(id).rect;
+      return xcb_rectangle_t{static_cast<int16_t>(left_ + r.left), static_cast<int16_t>(top_ + r.top),
+                             static_cast<uint16_t>(r.width), static_cast<uint16_t>(r.height)};
+    };
+    const xcb_keycode_t seven = keycodeOf('7');
+    fake(XCB_KEY_PRESS, seven);
+    fake(XCB_KEY_RELEASE, seven);
+    waitForQuiet(std::nullopt);
+    const xcb_rectangle_t ok = rect(ControlId::Ok);
+    xcb_test_fake_input(connection_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_,
+                        static_cast<int16_t>(ok.x + ok.width / 2), static_cast<int16_t>(ok.y + ok.height / 2), 0);
+    waitForQuiet(std::nullopt);
+    const auto pressed = fake(XCB_BUTTON_PRESS, 1);
+    usleep(50'000);  // a short click, as a hand makes
+    const auto released = fake(XCB_BUTTON_RELEASE, 1);
+    const xcb_rectangle_t top = rect(ControlId::L), bottom = rect(ControlId::LL);
+    const xcb_rectangle_t results{top.x, top.y, top.width, static_cast<uint16_t>(bottom.y + bottom.height - top.y)};
+    if (const auto drawn = waitForQuiet(results)) {
+      run->pressToDrawnMs = millisecondsBetween(pressed, *drawn);
+      run->releaseToDrawnMs = millisecondsBetween(released, *drawn);
+    }
+  }
+
   // Drops what earlier programs left in the queue.
   void drain() {
     xcb_flush(connection_);
@@ -212,9 +251,52 @@ class Display {
     }
   }
 
+  // The time of the last drawing inside `area` (anywhere, if none) before
+  // kQuiet without any.
+  std::optional<Clock::time_point> waitForQuiet(std::optional<xcb_rectangle_t> area) {
+    std::optional<Clock::time_point> last;
+    auto quietFrom = Clock::now();
+    for (;;) {
+      auto event = nextEvent(quietFrom + kQuiet);
+      if (!event) return last;
+      if ((event->response_type & 0x7f) != damageEvent_) continue;
+      const auto& d = reinterpret_cast<xcb_damage_notify_event_t*>(event.get())->area;
+      const bool inside = !area || (d.x < area->x + area->width && d.x + d.width > area->x &&
+                                    d.y < area->y + area->height && d.y + d.height > area->y);
+      if (!inside) continue;
+      last = quietFrom = Clock::now();
+    }
+  }
+
+  Clock::time_point fake(uint8_t type, uint8_t detail) {
+    xcb_test_fake_input(connection_, type, detail, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(connection_);
+    return Clock::now();
+  }
+
+  // The keycode that types `character` without a modifier.
+  xcb_keycode_t keycodeOf(char character) {
+    const xcb_setup_t* setup = xcb_get_setup(connection_);
+    const auto count = static_cast<uint8_t>(setup->max_keycode - setup->min_keycode + 1);
+    auto* mapping = xcb_get_keyboard_mapping_reply(
+        connection_, xcb_get_keyboard_mapping(connection_, setup->min_keycode, count), nullptr);
+    if (mapping == nullptr) die("cannot read the keyboard mapping");
+    const xcb_keysym_t* symbols = xcb_get_keyboard_mapping_keysyms(mapping);
+    xcb_keycode_t found = 0;
+    for (int k = 0; k < count && found == 0; ++k) {
+      if (symbols[k * mapping->keysyms_per_keycode] == static_cast<xcb_keysym_t>(character)) {
+        found = static_cast<xcb_keycode_t>(setup->min_keycode + k);
+      }
+    }
+    free(mapping);
+    if (found == 0) die(std::string("no key types ") + character);
+    return found;
+  }
+
   xcb_connection_t* connection_ = nullptr;
   xcb_window_t root_ = XCB_NONE;
   uint8_t damageEvent_ = 0;
+  int16_t left_ = 0, top_ = 0;  // of the window watched last
 };
 
 double median(std::vector<double> values) {
@@ -234,6 +316,7 @@ std::vector<double> column(const std::vector<Run>& runs, Field field) {
 
 int main(int argc, char** argv) {
   int runs = 20;
+  bool click = false;
   std::vector<Program> programs;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -241,14 +324,18 @@ int main(int argc, char** argv) {
       runs = std::atoi(argv[++i]);
       continue;
     }
+    if (arg == "--click") {
+      click = true;
+      continue;
+    }
     const auto equals = arg.find('=');
-    if (equals == std::string::npos) die("usage: lc_startup_bench [--runs N] NAME=COMMAND...");
+    if (equals == std::string::npos) die("usage: lc_startup_bench [--runs N] [--click] NAME=COMMAND...");
     Program program{arg.substr(0, equals), {}};
     std::istringstream words(arg.substr(equals + 1));
     for (std::string word; words >> word;) program.argv.push_back(word);
     programs.push_back(program);
   }
-  if (programs.empty() || runs < 1) die("usage: lc_startup_bench [--runs N] NAME=COMMAND...");
+  if (programs.empty() || runs < 1) die("usage: lc_startup_bench [--runs N] [--click] NAME=COMMAND...");
 
   const pid_t xvfb = startXvfb();
   std::vector<std::vector<Run>> results(programs.size());
@@ -265,6 +352,7 @@ int main(int argc, char** argv) {
         if (!run) die(programs[p].name + " showed no window");
         usleep(std::chrono::duration_cast<std::chrono::microseconds>(kIdle).count());
         readMemory(pid, &*run);
+        if (click && p == 0) display.clickOk(&*run);
         stop(pid);
         results[p].push_back(*run);
       }
@@ -275,21 +363,30 @@ int main(int argc, char** argv) {
   stop(xvfb);
 
   std::printf("Medians of %d runs each (times in ms from exec; memory in MiB once idle)\n\n", runs);
-  std::printf("%-12s %8s %8s %8s %8s %8s %8s   %s\n", "program", "mapped", "first", "drawn", "RSS", "private",
-              "dirty", "ratio to ours: mapped / drawn / private");
   const auto& ours = results.front();
+  const std::string& name = programs.front().name;
+  std::printf("%-12s %8s %8s %8s %8s %8s %8s   %s / this: mapped / drawn / private / dirty\n", "program",
+              "mapped", "first", "drawn", "RSS", "private", "dirty", name.c_str());
   const double oursMapped = median(column(ours, &Run::mappedMs));
   const double oursDrawn = median(column(ours, &Run::drawnMs));
   const double oursPrivate = median(column(ours, &Run::privateKiB));
+  const double oursDirty = median(column(ours, &Run::dirtyKiB));
   for (std::size_t p = 0; p < programs.size(); ++p) {
     const auto& r = results[p];
     const double mapped = median(column(r, &Run::mappedMs));
     const double drawn = median(column(r, &Run::drawnMs));
     const double privateKiB = median(column(r, &Run::privateKiB));
-    std::printf("%-12s %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f   %.2f / %.2f / %.2f\n", programs[p].name.c_str(),
-                mapped, median(column(r, &Run::firstMs)), drawn, median(column(r, &Run::rssKiB)) / 1024,
-                privateKiB / 1024, median(column(r, &Run::dirtyKiB)) / 1024, mapped / oursMapped,
-                drawn / oursDrawn, privateKiB / oursPrivate);
+    const double dirtyKiB = median(column(r, &Run::dirtyKiB));
+    std::printf("%-12s %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f   %.2f / %.2f / %.2f / %+.1f MiB\n",
+                programs[p].name.c_str(), mapped, median(column(r, &Run::firstMs)), drawn,
+                median(column(r, &Run::rssKiB)) / 1024, privateKiB / 1024, dirtyKiB / 1024, oursMapped / mapped,
+                oursDrawn / drawn, oursPrivate / privateKiB, (oursDirty - dirtyKiB) / 1024);
+  }
+  if (click) {
+    std::printf("\nA click of OK in %s, \"7\" typed (median ms until the three results are drawn):\n"
+                "  from the press %.1f, from the release %.1f\n",
+                name.c_str(), median(column(ours, &Run::pressToDrawnMs)),
+                median(column(ours, &Run::releaseToDrawnMs)));
   }
   return 0;
 }

@@ -72,6 +72,10 @@ void ResultLabel::contextMenuEvent(QContextMenuEvent* event) {
 
 // Shows the result whole when it fits between the indents, otherwise elided.
 void ResultLabel::showFitted() {
+  if (result_.isEmpty()) {  // nothing to measure, before the first click
+    setText({});
+    return;
+  }
   const int room = contentsRect().width() - 2 * indent();
   const QFontMetrics metrics = fontMetrics();
   const std::string shown = lc::form::elideResult(

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing (the reference programs too), builds, and prints
 # the benchmark tables: the conversions beside the C library, start-up time
-# and memory beside xcalc, galculator and xlogo on a private Xvfb, and what a
+# and memory beside Qt's floor, galculator, xcalc and xlogo on a private
+# Xvfb, the time a click takes to be drawn, and what a
 # huge paste into the frequency box costs.
 # RUNS sets the start-up runs per program (20 unless set).
 set -euo pipefail
@@ -9,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh" bench
 cmake --preset default >/dev/null
-cmake --build --preset default --target lc_conversions_bench lc_startup_bench lc_paste_bench lccalc
+cmake --build --preset default --target lc_conversions_bench lc_startup_bench lc_paste_bench lc_floor lccalc
 
 echo "== Conversions (ns per operation; speed-up over the C library)"
 build/default/bench/lc_conversions_bench --benchmark_min_time=0.5
@@ -18,8 +19,11 @@ echo
 echo "== Start-up and memory on $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
 # A session bus, as on a desktop; GTK's accessibility bridge stays off, as
 # Qt's does until a screen reader asks for it.
-NO_AT_BRIDGE=1 dbus-run-session -- build/default/bench/lc_startup_bench --runs "${RUNS:-20}" \
-  lccalc="$root/build/default/qt/lccalc" xcalc=xcalc galculator=galculator xlogo=xlogo 2>&1 |
+# "floor" is Qt's own: a bare QApplication showing one QLabel of the same
+# size. --click then times a click of OK in lccalc.
+NO_AT_BRIDGE=1 dbus-run-session -- build/default/bench/lc_startup_bench --runs "${RUNS:-20}" --click \
+  lccalc="$root/build/default/qt/lccalc" floor="$root/build/default/bench/lc_floor" \
+  galculator=galculator xcalc=xcalc xlogo=xlogo 2>&1 |
   grep -v -e '^dbus-daemon' -e 'SpiRegistry'
 
 echo

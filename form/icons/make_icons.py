@@ -8,6 +8,9 @@ scaled down from lccalc.svg so that every line falls on whole pixels.
   lccalc-16.png       16x16, 16-colour palette
   lccalc-32.png       32x32, 16-colour palette
   lccalc-32-mono.png  32x32, 2 colours (black and white, no transparency)
+  lccalc-16.xpm, lccalc-32.xpm  the same 16- and 32-pixel images as C source,
+                      which the Linux window builds in: Qt reads XPM without
+                      loading its image plugins, as it must for a PNG
 
 It then builds lccalc.ico from those three (icotool, package icoutils) and
 renders lccalc.svg to the larger PNGs of the Linux icon theme (rsvg-convert,
@@ -90,6 +93,20 @@ def draw16():
     return image
 
 
+def write_xpm(path, image, palette, transparent_index):
+    """Writes a paletted image as XPM, C source named after the file."""
+    name = path.replace("-", "_").replace(".", "_")
+    codes = "abcdefghijklmnopqrstuvwxyz"
+    lines = [f"{len(image[0])} {len(image)} {len(palette)} 1"]
+    for i, (r, g, b) in enumerate(palette):
+        lines.append(f"{codes[i]} c " + ("None" if i == transparent_index else f"#{r:02X}{g:02X}{b:02X}"))
+    lines += ["".join(codes[pixel] for pixel in row) for row in image]
+    body = ",\n".join(f'"{line}"' for line in lines)
+    with open(path, "w") as out:
+        out.write(f"/* XPM */\n/* Made by make_icons.py from its drawing. */\n"
+                  f"static const char* const {name}[] = {{\n{body}}};\n")
+
+
 def write_png(path, image, palette, transparent_index=None):
     """Writes an 8-bit paletted PNG; index `transparent_index` is see-through."""
     def chunk(kind, data):
@@ -112,6 +129,8 @@ def write_png(path, image, palette, transparent_index=None):
 def main():
     write_png("lccalc-16.png", draw16(), PALETTE, TRANSPARENT)
     write_png("lccalc-32.png", draw32(), PALETTE, TRANSPARENT)
+    write_xpm("lccalc-16.xpm", draw16(), PALETTE, TRANSPARENT)
+    write_xpm("lccalc-32.xpm", draw32(), PALETTE, TRANSPARENT)
     mono = [[MONO[pixel] for pixel in row] for row in draw32()]
     write_png("lccalc-32-mono.png", mono, [(0, 0, 0), (255, 255, 255)])
     subprocess.run(["icotool", "-c", "-o", "lccalc.ico", *ico_arguments()], check=True)
