@@ -1,9 +1,10 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // The conversions and a whole click, each beside the C library call it
 // replaces, on the same seeded inputs. Prints Google Benchmark's table, then
 // each conversion's time per operation and its speed-up over the baseline.
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -14,6 +15,8 @@
 #include <vector>
 
 #include "lc/calc.h"
+#include "lc/testing/c_library.h"
+#include "lc/testing/fields.h"
 
 namespace {
 
@@ -59,15 +62,6 @@ const std::vector<std::string>& typed() {
   return values;
 }
 
-// What NumberToText replaces: "%.15G", then the locale's separator.
-std::string snprintfToText(double value, const std::string& separator) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.15G", value);
-  std::string text = buffer;
-  if (const auto point = text.find('.'); point != std::string::npos) text.replace(point, 1, separator);
-  return text;
-}
-
 // Times `convert` over the inputs in turn; every benchmark below is one
 // conversion on one of the input sets.
 template <typename Input, typename Convert>
@@ -86,7 +80,7 @@ void NumberToText(benchmark::State& state) {
 }
 
 void NumberToText_snprintf(benchmark::State& state) {
-  runOver(state, numbers(), [](double x) { return snprintfToText(x, kPoint.decimal_separator); });
+  runOver(state, numbers(), [](double x) { return lc::testing::cLibraryText(x, kPoint.decimal_separator); });
 }
 
 void TextToNumber(benchmark::State& state) {
@@ -105,24 +99,13 @@ void LeadingNumber_strtod(benchmark::State& state) {
   runOver(state, typed(), [](const std::string& text) { return std::strtod(text.c_str(), nullptr); });
 }
 
-// The window's fields, kept in memory.
-class MemoryFields : public lc::FormFields {
- public:
-  std::string ReadText(lc::Field field) const override { return texts_[index(field)]; }
-  void WriteText(lc::Field field, std::string_view text) override { texts_[index(field)] = text; }
-
- private:
-  static std::size_t index(lc::Field field) { return static_cast<std::size_t>(field); }
-  std::array<std::string, 4> texts_;
-};
-
 void OkClick(benchmark::State& state) {
   // Frequencies from 1 kHz to 1 THz, all inside the working range.
   std::mt19937_64 random(7);
   std::uniform_real_distribution<double> logFrequency(-3, 6);
   std::vector<std::string> frequencies;
   for (int i = 0; i < 256; ++i) frequencies.push_back(lc::NumberToText(std::pow(10.0, logFrequency(random))));
-  MemoryFields fields;
+  lc::testing::MemoryFields fields;
   std::size_t i = 0;
   for (auto _ : state) {
     fields.WriteText(lc::Field::F, frequencies[i++ % frequencies.size()]);

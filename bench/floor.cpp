@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // The floor the start-up benchmark measures lccalc against: what Qt needs to
 // show a window of lccalc's size with a line of text, and nothing more.
 #include <QApplication>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // What a huge paste into the frequency box costs: the real window on the
 // current display, a paste of N megabytes through the clipboard, then the
 // time of a cursor key and of a typed character, the processor time used

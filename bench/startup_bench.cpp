@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // Start-up time and memory of desktop programs, each started in turn on a
 // private Xvfb, runs interleaved. For every run it measures, from the moment
 // the program's exec() succeeded:

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
 # GoogleTest for the unit tests: Debian's built library natively, and built
 # from Debian's own sources (/usr/src/googletest, package libgtest-dev) when
 # cross-building for Windows, where the built one does not fit. Included by

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
 # Strict warnings for the project's own targets (never for third-party code).
 # With LC_WERROR on, every warning fails the build; the test command sets it.
 include_guard(GLOBAL)

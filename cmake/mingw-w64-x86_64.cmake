@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
 # Cross-building for 64-bit Windows with Debian's MinGW-w64 (the "posix"
 # thread flavour, whose libstdc++ has std::mutex and std::thread), and
 # running what is built under Wine through win32/wine/run.sh.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 #include "application.h"
 
 #include <QIcon>
@@ -9,6 +11,8 @@
 #include <cstdlib>
 #include <string_view>
 #include <tuple>
+
+#include "lc_config.h"
 
 #include "lccalc-16.xpm"
 #include "lccalc-32.xpm"
@@ -113,7 +117,7 @@ Application::Application(int& argc, char** argv) : QApplication(openDisplay(argc
   setApplicationName(QStringLiteral("lccalc"));
   setApplicationVersion(QStringLiteral(LC_VERSION));
   // Lets Wayland compositors and task bars match the window to its desktop entry.
-  setDesktopFileName(QStringLiteral("org.lccalc.lccalc"));
+  setDesktopFileName(QStringLiteral(LC_APP_ID));
   // What is not drawn at start waits until the window is up, so that it is
   // shown sooner: the window icon, and the Russian texts of Qt's own dialogs
   // and context menus, which no one can open before then.

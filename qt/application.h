@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // The application object: answers --help and --version, says plainly when
 // there is no display to open, and speaks Russian in Qt's own dialogs.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // The calculator's one window: a frequency box, "OK" and "Exit" on the left,
 // the inductance, capacitance and wavelength on the right, built from the
 // toolkit-free description of the window.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // A result field: shows a number at a fixed size, elided in the middle when
 // it does not fit, and offers it whole to the tooltip, the screen reader and
 // the clipboard.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
 # Installs what is missing (the reference programs too), builds, and prints
 # the benchmark tables: the conversions beside the C library, start-up time
 # and memory beside Qt's floor, galculator, xcalc and xlogo on a private

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds the window and starts it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

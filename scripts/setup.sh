@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
 # Installs the packages of debian-packages.txt that are not installed yet:
 # those before its "[bench]" line, and with the argument "bench" those after
 # it too, and generates the ru_RU.UTF-8 locale the tests use. Does nothing,

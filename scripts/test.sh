@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
 # Installs what is missing, then builds and runs every test: the default
 # build (unit, window and end-to-end tests), the same under AddressSanitizer
 # and UndefinedBehaviorSanitizer, each fuzz target for LC_FUZZ_SECONDS (30

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // The calculator's one window on Windows, of the system's own controls,
 // built from the toolkit-free description of the window.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // UTF-8, the calculation's text, to and from UTF-16, the Windows API's.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // LeadingNumber takes any typed text: it returns a finite value or raises
 // Overflow, and what it returns can be shown and read back.
 #include <cstddef>

@@ -1,17 +1,19 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // A click of "OK" on any typed text either completes, leaving three texts
 // that read back, or raises one RuntimeError; nothing else escapes.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "../test/map_fields.h"
 #include "fuzz_support.h"
+#include "lc/testing/fields.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const lc::NumberFormat format = lc::fuzzing::formatFor(data[0]);
   const std::string typed(reinterpret_cast<const char*>(data) + 1, size - 1);
-  lc::testing::MapFields fields({{lc::Field::F, typed}});
+  lc::testing::MemoryFields fields{{lc::Field::F, typed}};
   try {
     lc::Ok_Click(fields, format);
   } catch (const lc::RuntimeError&) {

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // TextToNumber takes any text and either reads a finite value or raises
 // UnreadableNumber or Overflow. Eight bytes or more also make a double whose
 // text must read back.

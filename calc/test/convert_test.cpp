@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -5,26 +7,16 @@
 #include <string>
 
 #include "lc/calc.h"
+#include "lc/testing/raises.h"
 
 namespace {
 
 using lc::ErrorKind;
 using lc::NumberFormat;
+using lc::testing::kindRaisedBy;
 
 constexpr double kMax = std::numeric_limits<double>::max();
 constexpr double kMinSubnormal = std::numeric_limits<double>::denorm_min();
-
-// Runs `action` and returns the kind it raised; fails the test if it raised nothing.
-template <typename Action>
-ErrorKind kindRaisedBy(Action&& action) {
-  try {
-    action();
-  } catch (const lc::RuntimeError& error) {
-    return error.kind();
-  }
-  ADD_FAILURE() << "no RuntimeError was raised";
-  return ErrorKind::InvalidResult;
-}
 
 struct ReadCase {
   const char* text;

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // NumberToText and TextToNumber over random doubles from every binade,
 // judged against the C library: "%.15G"/"%.14E" and strtod in the "C" locale.
 #include <gtest/gtest.h>
@@ -5,12 +7,12 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <random>
 #include <string>
 
 #include "lc/calc.h"
+#include "lc/testing/c_library.h"
+#include "lc/testing/raises.h"
 
 namespace {
 
@@ -25,24 +27,6 @@ double randomFiniteDouble(std::mt19937_64& random) {
   return std::bit_cast<double>(sign << 63 | exponent << 52 | fraction);
 }
 
-// The oracle's text: "%.15G" with the point replaced by `separator`.
-std::string oracleText(double x, const std::string& separator) {
-  if (x == 0) return "0";  // "%.15G" keeps the sign of -0; the fields never show it
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.15G", x);
-  std::string text = buffer;
-  if (const auto point = text.find('.'); point != std::string::npos) text.replace(point, 1, separator);
-  return text;
-}
-
-// The oracle's value: x rounded to 15 significant digits; infinite when that
-// rounding lies beyond the double range.
-double oracleRounded(double x) {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.14E", x);
-  return std::strtod(buffer, nullptr);
-}
-
 class RoundTrip : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RoundTrip, readsBackTheDoubleRoundedToFifteenDigits) {
@@ -53,8 +37,8 @@ TEST_P(RoundTrip, readsBackTheDoubleRoundedToFifteenDigits) {
   for (int i = 0; i < kCases; ++i) {
     const double x = randomFiniteDouble(random);
     const std::string text = lc::NumberToText(x, format);
-    ASSERT_EQ(text, oracleText(x, format.decimal_separator)) << std::hexfloat << x;
-    const double expected = oracleRounded(x);
+    ASSERT_EQ(text, lc::testing::cLibraryText(x, format.decimal_separator)) << std::hexfloat << x;
+    const double expected = lc::testing::cLibraryRounded(x);
     if (std::isinf(expected)) {
       EXPECT_THROW(lc::TextToNumber(text, format), lc::RuntimeError) << text;
       ++overflows;
@@ -79,14 +63,12 @@ TEST_P(RoundTrip, handlesTheExtremes) {
       1.79769313486231e308,  // largest 15-digit text below the limit
   };
   for (const double x : extremes) {
-    EXPECT_EQ(lc::TextToNumber(lc::NumberToText(x, format), format), oracleRounded(x)) << x;
+    EXPECT_EQ(lc::TextToNumber(lc::NumberToText(x, format), format), lc::testing::cLibraryRounded(x)) << x;
   }
-  try {
-    lc::TextToNumber(lc::NumberToText(std::numeric_limits<double>::max(), format), format);
-    ADD_FAILURE() << "the largest double's 15-digit text was read";
-  } catch (const lc::RuntimeError& error) {
-    EXPECT_EQ(error.kind(), lc::ErrorKind::Overflow);
-  }
+  EXPECT_EQ(lc::testing::kindRaisedBy([&] {
+              lc::TextToNumber(lc::NumberToText(std::numeric_limits<double>::max(), format), format);
+            }),
+            lc::ErrorKind::Overflow);
 }
 
 INSTANTIATE_TEST_SUITE_P(Separators, RoundTrip, ::testing::Values(".", ","),

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
 """Draws the program's small icons as paletted PNGs, pixel by pixel.
 
 The motif is an LC circuit: a coil on the left and a capacitor on the right,

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
 """End-to-end test of the real lccalc binary, seen as a screen reader sees it.
 
 Run inside a D-Bus session of its own (the CTest test wraps it in
@@ -12,6 +14,9 @@ import sys
 import time
 
 import pyatspi
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
+from xvfb import private_display  # noqa: E402
 
 TITLE = "Расчет LC-конура" + " " * 31 + "TIRVAL"
 TIMEOUT = 20.0
@@ -55,21 +60,6 @@ def find_window():
     return None
 
 
-def start_display():
-    """Starts Xvfb on a free display; it writes the number once it is ready."""
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "640x400x24", "-nolisten", "tcp"],
-        pass_fds=[write_end], stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as pipe:
-        number = pipe.readline().strip()
-    if not number:
-        sys.exit("FAIL: Xvfb did not start")
-    os.environ["DISPLAY"] = ":" + number
-    return server
-
-
 def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], check=True)
 
@@ -92,8 +82,8 @@ def main():
     parser.add_argument("--screenshot", required=True)
     args = parser.parse_args()
 
-    server = start_display()
-    try:
+    with private_display() as display:
+        os.environ["DISPLAY"] = display
         for locale, check_program in [("C.UTF-8", lambda p: run(p, args.screenshot)),
                                       ("ru_RU.UTF-8", run_with_commas)]:
             env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LC_ALL=locale)
@@ -105,9 +95,6 @@ def main():
                 if program.poll() is None:
                     program.kill()
                     program.wait()
-    finally:
-        server.kill()
-        server.wait()
     if failures:
         sys.exit(f"{len(failures)} check(s) failed")
     print("end-to-end: all checks passed")

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
 """The program's command line and its start without a usable display:
 each case runs the real binary and checks its status and its output.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // The window under the offscreen platform: controls, keyboard, clicks and
 // the error report.
 #include <QAccessible>

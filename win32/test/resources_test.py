@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
 """lccalc.exe as Windows sees it from outside: the icon group, the version
 record and the manifest read back from the built executable, the DLLs it
 imports, and the committed .ico checked against its PNG sources.
@@ -56,7 +58,8 @@ def main():
 
     record = run("wrestool", "-x", "--raw", "--type=16", args.exe)
     text = record.decode("utf-16-le", "replace")
-    for key, value in [("FileVersion", "1.00"), ("ProductVersion", "1.00"), ("FileDescription", "Расчёт LC-контура")]:
+    for key, value in [("FileVersion", "1.00"), ("ProductVersion", "1.00"), ("FileDescription", "Расчёт LC-контура"),
+                       ("LegalCopyright", "Copyright (c) 2026 The lccalc developers. MIT License.")]:
         check(re.search(f"{key}\0+{re.escape(value)}\0", text), f"no {key} {value!r} in the version record")
     # VS_FIXEDFILEINFO: the signature, the structure's version, then the
     # file version as major, minor (high and low word), build, revision.

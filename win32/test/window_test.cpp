@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // The real lccalc.exe, started and driven from outside with Win32 messages,
 // as a user's keys and clicks would drive it.
 //

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
 # Runs a Windows program under Wine, the way every Windows test here runs:
 # in the prefix $WINEPREFIX (made on first use, with a virtual desktop so
 # that closing windows does not stall without a window manager), on a

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // The resonant LC circuit calculation run by the window's "OK" button.
 #pragma once
 

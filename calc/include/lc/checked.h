@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // Arithmetic whose every result is checked once it is rounded to a double.
 //
 // Integer constants mixed in are converted to double first (exactly, for

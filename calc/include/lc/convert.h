@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // Conversions between numbers and the texts the window shows.
 //
 // Every conversion works on UTF-8 text and is independent of the process

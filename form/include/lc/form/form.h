@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // What a click does in the window, whatever toolkit draws it: the fields the
 // calculation reads and writes, the hint that says what was read, the error
 // report, and the texts the window shows for them.

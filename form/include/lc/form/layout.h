@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
 // The calculator's window as data: every control with its kind, text,
 // place and tab index, the title and the fonts. Each front-end builds its
 // window from this, so a position or a text changes here and nowhere else.
