@@ -80,7 +80,8 @@ void NumberToText(benchmark::State& state) {
 }
 
 void NumberToText_snprintf(benchmark::State& state) {
-  runOver(state, numbers(), [](double x) { return lc::testing::cLibraryText(x, kPoint.decimal_separator); });
+  runOver(state, numbers(),
+          [](double x) { return lc::testing::cLibraryText(x, kPoint.decimal_separator); });
 }
 
 void TextToNumber(benchmark::State& state) {
@@ -88,7 +89,8 @@ void TextToNumber(benchmark::State& state) {
 }
 
 void TextToNumber_strtod(benchmark::State& state) {
-  runOver(state, texts(), [](const std::string& text) { return std::strtod(text.c_str(), nullptr); });
+  runOver(state, texts(),
+          [](const std::string& text) { return std::strtod(text.c_str(), nullptr); });
 }
 
 void LeadingNumber(benchmark::State& state) {
@@ -96,7 +98,8 @@ void LeadingNumber(benchmark::State& state) {
 }
 
 void LeadingNumber_strtod(benchmark::State& state) {
-  runOver(state, typed(), [](const std::string& text) { return std::strtod(text.c_str(), nullptr); });
+  runOver(state, typed(),
+          [](const std::string& text) { return std::strtod(text.c_str(), nullptr); });
 }
 
 void OkClick(benchmark::State& state) {
@@ -104,7 +107,8 @@ void OkClick(benchmark::State& state) {
   std::mt19937_64 random(7);
   std::uniform_real_distribution<double> logFrequency(-3, 6);
   std::vector<std::string> frequencies;
-  for (int i = 0; i < 256; ++i) frequencies.push_back(lc::NumberToText(std::pow(10.0, logFrequency(random))));
+  for (int i = 0; i < 256; ++i)
+    frequencies.push_back(lc::NumberToText(std::pow(10.0, logFrequency(random))));
   lc::testing::MemoryFields fields;
   std::size_t i = 0;
   for (auto _ : state) {

@@ -61,7 +61,8 @@ void measure(int megabytes, bool limited) {
   Form1 window;
   window.show();
   window.activateWindow();
-  if (!QTest::qWaitForWindowActive(&window)) std::fputs("(the window did not get the focus)\n", stderr);
+  if (!QTest::qWaitForWindowActive(&window))
+    std::fputs("(the window did not get the focus)\n", stderr);
   auto* box = window.findChild<QLineEdit*>(QStringLiteral("F"));
   if (!limited) box->setMaxLength(std::numeric_limits<int>::max());
   box->setFocus();
@@ -81,7 +82,8 @@ void measure(int megabytes, bool limited) {
   const double cpuBefore = cpuSeconds();
   timer.start();
   QTest::qWait(3000);
-  const double idle = 100 * (cpuSeconds() - cpuBefore) / (static_cast<double>(timer.elapsed()) / 1000);
+  const double idle =
+      100 * (cpuSeconds() - cpuBefore) / (static_cast<double>(timer.elapsed()) / 1000);
   std::printf("%5d MB %-9s %10lld %10.1f %10.1f %10.1f %9.1f%% %10.1f\n", megabytes,
               limited ? "limited" : "no limit", static_cast<long long>(box->text().size()), pasteMs,
               cursorMs, typeMs, idle, residentMiB() - before);

@@ -47,9 +47,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr auto kQuiet = 250ms;       // no drawing for this long: the window is drawn
-constexpr auto kIdle = 500ms;        // then wait this long before reading memory
-constexpr auto kGiveUp = 20s;        // a program that shows nothing by then has failed
+constexpr auto kQuiet = 250ms;  // no drawing for this long: the window is drawn
+constexpr auto kIdle = 500ms;   // then wait this long before reading memory
+constexpr auto kGiveUp = 20s;   // a program that shows nothing by then has failed
 
 struct Program {
   std::string name;
@@ -80,8 +80,8 @@ pid_t startXvfb() {
   if (pid == 0) {
     close(fds[0]);
     const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x800x24", "-nolisten", "tcp",
-           static_cast<char*>(nullptr));
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x800x24", "-nolisten",
+           "tcp", static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);
@@ -159,11 +159,13 @@ class Display {
     if (damage == nullptr || !damage->present) die("the X server has no DAMAGE extension");
     damageEvent_ = damage->first_event + XCB_DAMAGE_NOTIFY;
     free(xcb_damage_query_version_reply(
-        connection_, xcb_damage_query_version(connection_, XCB_DAMAGE_MAJOR_VERSION, XCB_DAMAGE_MINOR_VERSION),
+        connection_,
+        xcb_damage_query_version(connection_, XCB_DAMAGE_MAJOR_VERSION, XCB_DAMAGE_MINOR_VERSION),
         nullptr));
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
-    xcb_damage_create(connection_, xcb_generate_id(connection_), root_, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+    xcb_damage_create(connection_, xcb_generate_id(connection_), root_,
+                      XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
     xcb_flush(connection_);
   }
   ~Display() { xcb_disconnect(connection_); }
@@ -189,7 +191,8 @@ class Display {
         if (map->override_redirect) continue;
         window = map->window;
         run.mappedMs = millisecondsBetween(started, when);
-        auto* geometry = xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
+        auto* geometry =
+            xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
         if (geometry != nullptr) {
           left = geometry->x, top = geometry->y, width = geometry->width, height = geometry->height;
           free(geometry);
@@ -197,8 +200,8 @@ class Display {
       } else if (type == damageEvent_ && window != XCB_NONE) {
         auto* damage = reinterpret_cast<xcb_damage_notify_event_t*>(event.get());
         const auto& area = damage->area;
-        const bool inside = area.x < left + width && area.x + area.width > left && area.y < top + height &&
-                            area.y + area.height > top;
+        const bool inside = area.x < left + width && area.x + area.width > left &&
+                            area.y < top + height && area.y + area.height > top;
         if (!inside) continue;
         if (!lastDrawing) run.firstMs = millisecondsBetween(started, when);
         run.drawnMs = millisecondsBetween(started, when);
@@ -214,8 +217,9 @@ class Display {
     using lc::form::ControlId;
     const auto rect = [this](ControlId id) {
       const lc::form::Rect& r = lc::form::control(id).rect;
-      return xcb_rectangle_t{static_cast<int16_t>(left_ + r.left), static_cast<int16_t>(top_ + r.top),
-                             static_cast<uint16_t>(r.width), static_cast<uint16_t>(r.height)};
+      return xcb_rectangle_t{static_cast<int16_t>(left_ + r.left),
+                             static_cast<int16_t>(top_ + r.top), static_cast<uint16_t>(r.width),
+                             static_cast<uint16_t>(r.height)};
     };
     const xcb_keycode_t seven = keycodeOf('7');
     fake(XCB_KEY_PRESS, seven);
@@ -223,13 +227,15 @@ class Display {
     waitForQuiet(std::nullopt);
     const xcb_rectangle_t ok = rect(ControlId::Ok);
     xcb_test_fake_input(connection_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_,
-                        static_cast<int16_t>(ok.x + ok.width / 2), static_cast<int16_t>(ok.y + ok.height / 2), 0);
+                        static_cast<int16_t>(ok.x + ok.width / 2),
+                        static_cast<int16_t>(ok.y + ok.height / 2), 0);
     waitForQuiet(std::nullopt);
     const auto pressed = fake(XCB_BUTTON_PRESS, 1);
     usleep(50'000);  // a short click, as a hand makes
     const auto released = fake(XCB_BUTTON_RELEASE, 1);
     const xcb_rectangle_t top = rect(ControlId::L), bottom = rect(ControlId::LL);
-    const xcb_rectangle_t results{top.x, top.y, top.width, static_cast<uint16_t>(bottom.y + bottom.height - top.y)};
+    const xcb_rectangle_t results{top.x, top.y, top.width,
+                                  static_cast<uint16_t>(bottom.y + bottom.height - top.y)};
     if (const auto drawn = waitForQuiet(results)) {
       run->pressToDrawnMs = millisecondsBetween(pressed, *drawn);
       run->releaseToDrawnMs = millisecondsBetween(released, *drawn);
@@ -246,7 +252,8 @@ class Display {
   std::unique_ptr<xcb_generic_event_t, decltype(&free)> nextEvent(Clock::time_point deadline) {
     for (;;) {
       if (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) return {event, &free};
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
       if (left <= 0ms) return {nullptr, &free};
       pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
       if (poll(&fd, 1, static_cast<int>(left.count()) + 1) <= 0) return {nullptr, &free};
@@ -331,13 +338,15 @@ int main(int argc, char** argv) {
       continue;
     }
     const auto equals = arg.find('=');
-    if (equals == std::string::npos) die("usage: lc_startup_bench [--runs N] [--click] NAME=COMMAND...");
+    if (equals == std::string::npos)
+      die("usage: lc_startup_bench [--runs N] [--click] NAME=COMMAND...");
     Program program{arg.substr(0, equals), {}};
     std::istringstream words(arg.substr(equals + 1));
     for (std::string word; words >> word;) program.argv.push_back(word);
     programs.push_back(program);
   }
-  if (programs.empty() || runs < 1) die("usage: lc_startup_bench [--runs N] [--click] NAME=COMMAND...");
+  if (programs.empty() || runs < 1)
+    die("usage: lc_startup_bench [--runs N] [--click] NAME=COMMAND...");
 
   const pid_t xvfb = startXvfb();
   std::vector<std::vector<Run>> results(programs.size());
@@ -367,8 +376,8 @@ int main(int argc, char** argv) {
   std::printf("Medians of %d runs each (times in ms from exec; memory in MiB once idle)\n\n", runs);
   const auto& ours = results.front();
   const std::string& name = programs.front().name;
-  std::printf("%-12s %8s %8s %8s %8s %8s %8s   %s / this: mapped / drawn / private / dirty\n", "program",
-              "mapped", "first", "drawn", "RSS", "private", "dirty", name.c_str());
+  std::printf("%-12s %8s %8s %8s %8s %8s %8s   %s / this: mapped / drawn / private / dirty\n",
+              "program", "mapped", "first", "drawn", "RSS", "private", "dirty", name.c_str());
   const double oursMapped = median(column(ours, &Run::mappedMs));
   const double oursDrawn = median(column(ours, &Run::drawnMs));
   const double oursPrivate = median(column(ours, &Run::privateKiB));
@@ -381,14 +390,16 @@ int main(int argc, char** argv) {
     const double dirtyKiB = median(column(r, &Run::dirtyKiB));
     std::printf("%-12s %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f   %.2f / %.2f / %.2f / %+.1f MiB\n",
                 programs[p].name.c_str(), mapped, median(column(r, &Run::firstMs)), drawn,
-                median(column(r, &Run::rssKiB)) / 1024, privateKiB / 1024, dirtyKiB / 1024, oursMapped / mapped,
-                oursDrawn / drawn, oursPrivate / privateKiB, (oursDirty - dirtyKiB) / 1024);
+                median(column(r, &Run::rssKiB)) / 1024, privateKiB / 1024, dirtyKiB / 1024,
+                oursMapped / mapped, oursDrawn / drawn, oursPrivate / privateKiB,
+                (oursDirty - dirtyKiB) / 1024);
   }
   if (click) {
-    std::printf("\nA click of OK in %s, \"7\" typed (median ms until the three results are drawn):\n"
-                "  from the press %.1f, from the release %.1f\n",
-                name.c_str(), median(column(ours, &Run::pressToDrawnMs)),
-                median(column(ours, &Run::releaseToDrawnMs)));
+    std::printf(
+        "\nA click of OK in %s, \"7\" typed (median ms until the three results are drawn):\n"
+        "  from the press %.1f, from the release %.1f\n",
+        name.c_str(), median(column(ours, &Run::pressToDrawnMs)),
+        median(column(ours, &Run::releaseToDrawnMs)));
   }
   return 0;
 }

@@ -3,9 +3,9 @@
 #include "application.h"
 
 #include <QIcon>
-#include <QPixmap>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPixmap>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +13,6 @@
 #include <tuple>
 
 #include "lc_config.h"
-
 #include "lccalc-16.xpm"
 #include "lccalc-32.xpm"
 
@@ -57,9 +56,10 @@ QByteArray displayFailure() {
     return "lccalc: cannot start the Qt platform \"" + platform + "\" (QT_QPA_PLATFORM)\n";
   }
   const bool onWayland = platform.startsWith("wayland") || (platform.isEmpty() && x11.isEmpty());
-  return onWayland ? "lccalc: cannot open the Wayland display \"" + wayland + "\" (WAYLAND_DISPLAY)\n"
-                   : "lccalc: cannot open the display \"" + x11 +
-                         "\" (DISPLAY); to run without a screen, use: xvfb-run lccalc\n";
+  return onWayland
+             ? "lccalc: cannot open the Wayland display \"" + wayland + "\" (WAYLAND_DISPLAY)\n"
+             : "lccalc: cannot open the display \"" + x11 +
+                   "\" (DISPLAY); to run without a screen, use: xvfb-run lccalc\n";
 }
 
 // While Qt opens the display its messages are held back: when the display
@@ -82,9 +82,10 @@ int& openDisplay(int& argc, char** argv) {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
       qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-    std::fputs("lccalc: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); "
-               "to run without a screen, use: xvfb-run lccalc\n",
-               stderr);
+    std::fputs(
+        "lccalc: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+        "to run without a screen, use: xvfb-run lccalc\n",
+        stderr);
     std::exit(EXIT_FAILURE);
   }
 #endif
@@ -131,7 +132,8 @@ Application::Application(int& argc, char** argv) : QApplication(openDisplay(argc
     setWindowIcon(icon);
     // The window is Russian whatever the user's locale; so are Qt's buttons.
     if (qtTranslator_.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
-                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+                           QStringLiteral("_"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
       installTranslator(&qtTranslator_);
     }
   });

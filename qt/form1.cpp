@@ -81,7 +81,8 @@ void Form1::createControls() {
   setWindowTitle(toQString(lc::form::kTitle));
   // A fixed size: no maximise button.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
   setFixedSize(lc::form::kClientWidth, lc::form::kClientHeight);
   // The layout is drawn in pixels, so its font is too: the platform's family
   // at the size the captions and a 15-digit result were laid out for.
@@ -94,7 +95,8 @@ void Form1::createControls() {
 
   place(F, ControlId::F);
   QFont frequencyFont;
-  frequencyFont.setFamilies({toQString(lc::form::kFrequencyFont.family), QStringLiteral("Sans Serif")});
+  frequencyFont.setFamilies(
+      {toQString(lc::form::kFrequencyFont.family), QStringLiteral("Sans Serif")});
   frequencyFont.setStyleHint(QFont::SansSerif);
   frequencyFont.setPixelSize(lc::form::kFrequencyFont.pixels);
   frequencyFont.setWeight(QFont::Weight(lc::form::kFrequencyFont.weight));

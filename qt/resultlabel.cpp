@@ -15,7 +15,8 @@ namespace {
 
 class ResultAccessible : public QAccessibleWidget {
  public:
-  explicit ResultAccessible(ResultLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+  explicit ResultAccessible(ResultLabel* label)
+      : QAccessibleWidget(label, QAccessible::StaticText) {}
 
   QString text(QAccessible::Text which) const override {
     // The value is spoken once, as the name; the tooltip that repeats it
@@ -80,10 +81,10 @@ void ResultLabel::showFitted() {
   }
   const int room = contentsRect().width() - 2 * indent();
   const QFontMetrics metrics = fontMetrics();
-  const std::string shown = lc::form::elideResult(
-      result_.toStdString(), format_, [&](std::string_view candidate) {
-        return metrics.horizontalAdvance(QString::fromUtf8(candidate.data(),
-                                                           static_cast<qsizetype>(candidate.size()))) <= room;
+  const std::string shown =
+      lc::form::elideResult(result_.toStdString(), format_, [&](std::string_view candidate) {
+        return metrics.horizontalAdvance(QString::fromUtf8(
+                   candidate.data(), static_cast<qsizetype>(candidate.size()))) <= room;
       });
   setText(QString::fromStdString(shown));
 }

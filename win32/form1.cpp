@@ -29,7 +29,9 @@ constexpr int kCopyCommand = 1;
 // for Enter and Escape when no button is the default: those must not click.
 int idOf(ControlId id) { return 100 + static_cast<int>(id); }
 
-int scaled(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI); }
+int scaled(int pixels, UINT dpi) {
+  return MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
+}
 
 lc::NumberFormat userFormat() {
   wchar_t separator[8] = L".";
@@ -136,7 +138,8 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == idOf(ControlId::Ok)) Ok_Click();
-      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == idOf(ControlId::Command1)) Command1_Click();
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == idOf(ControlId::Command1))
+        Command1_Click();
       return 0;
     case WM_DRAWITEM:
       drawResult(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -154,8 +157,9 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DPICHANGED: {
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
       layOut(HIWORD(wParam));
       return 0;
     }
@@ -172,8 +176,9 @@ void Form1::createControls() {
   for (const auto& description : lc::form::kControls) {
     const ControlClass kind = classOf(description.kind);
     controls_[static_cast<std::size_t>(description.id)] = CreateWindowExW(
-        kind.exStyle, kind.name, toUtf16(description.text).c_str(), WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0,
-        0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(idOf(description.id))), instance_, nullptr);
+        kind.exStyle, kind.name, toUtf16(description.text).c_str(),
+        WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(idOf(description.id))), instance_, nullptr);
   }
   SendMessageW(control(ControlId::F), EM_SETLIMITTEXT, lc::form::kMaxFrequencyLength, 0);
 
@@ -191,9 +196,9 @@ void Form1::createControls() {
     previous = child;
   }
 
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                             instance_, nullptr);
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
   for (const ControlId id : {ControlId::F, ControlId::L, ControlId::C, ControlId::LL}) {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
@@ -213,9 +218,10 @@ void Form1::layOut(UINT dpi) {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   const lc::form::FontSpec& spec = lc::form::kFrequencyFont;
-  HFONT frequencyFont = CreateFontW(-scaled(spec.pixels, dpi), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
-                                    static_cast<BYTE>(spec.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, toUtf16(spec.family).c_str());
+  HFONT frequencyFont =
+      CreateFontW(-scaled(spec.pixels, dpi), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+                  static_cast<BYTE>(spec.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, toUtf16(spec.family).c_str());
   // The system's message font, at the size the captions and a 15-digit
   // result were laid out for.
   NONCLIENTMETRICSW metrics{};
@@ -232,8 +238,10 @@ void Form1::layOut(UINT dpi) {
     HWND child = control(description.id);
     SetWindowPos(child, nullptr, left, top, scaled(r.left + r.width, dpi) - left,
                  scaled(r.top + r.height, dpi) - top, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(child, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(description.id == ControlId::F ? frequencyFont : windowFont), TRUE);
+    SendMessageW(
+        child, WM_SETFONT,
+        reinterpret_cast<WPARAM>(description.id == ControlId::F ? frequencyFont : windowFont),
+        TRUE);
   }
   DeleteObject(frequencyFont_);
   DeleteObject(windowFont_);
@@ -302,7 +310,8 @@ std::string Form1::frequencyText() const { return toUtf8(windowText(control(Cont
 
 void Form1::showResult(lc::Field field, std::string_view text) {
   HWND label = resultControl(field);
-  if (!SetWindowTextW(label, toUtf16(text).c_str())) throw lc::RuntimeError(lc::ErrorKind::FieldAccess);
+  if (!SetWindowTextW(label, toUtf16(text).c_str()))
+    throw lc::RuntimeError(lc::ErrorKind::FieldAccess);
   // On the screen before the click returns.
   InvalidateRect(label, nullptr, TRUE);
   UpdateWindow(label);

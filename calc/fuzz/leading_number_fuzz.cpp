@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     value = lc::LeadingNumber(text);
   } catch (const lc::RuntimeError& error) {
-    if (error.kind() != lc::ErrorKind::Overflow) lc::fuzzing::fail("LeadingNumber raised", std::string(text));
+    if (error.kind() != lc::ErrorKind::Overflow)
+      lc::fuzzing::fail("LeadingNumber raised", std::string(text));
     return 0;
   }
   lc::fuzzing::checkReadsBack(value, lc::NumberFormat{});

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     lc::fuzzing::checkReadsBack(lc::TextToNumber(text, format), format);
   } catch (const lc::RuntimeError& error) {
-    if (error.kind() != lc::ErrorKind::UnreadableNumber && error.kind() != lc::ErrorKind::Overflow) {
+    if (error.kind() != lc::ErrorKind::UnreadableNumber &&
+        error.kind() != lc::ErrorKind::Overflow) {
       lc::fuzzing::fail("TextToNumber raised an unexpected kind", std::string(text));
     }
   }

@@ -47,7 +47,8 @@ void Ok_Click(FormFields& fields, const NumberFormat& format) {
   const double angular = CheckedMultiply(kTwoPi, frequency);
   const double square = CheckedPower(angular, kSquare);
   const double inductance = CheckedDivide(kNumerator, CheckedMultiply(square, capacitance));
-  fields.WriteText(Field::L, NumberToText(CheckedMultiply(inductance, kMicrohenriesPerHenry), format));
+  fields.WriteText(Field::L,
+                   NumberToText(CheckedMultiply(inductance, kMicrohenriesPerHenry), format));
 }
 
 }  // namespace lc

@@ -69,16 +69,18 @@ double readDecimal(std::string_view text) {
 // and the zero-width and bidirectional format characters.
 bool isLeadingBlank(char32_t c) {
   return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x061C ||
-         c == 0x1680 || (c >= 0x2000 && c <= 0x200B) || c == 0x200E || c == 0x200F ||
-         c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202F) || c == 0x205F ||
-         c == 0x2060 || (c >= 0x2066 && c <= 0x2069) || c == 0x3000 || c == 0xFEFF;
+         c == 0x1680 || (c >= 0x2000 && c <= 0x200B) || c == 0x200E || c == 0x200F || c == 0x2028 ||
+         c == 0x2029 || (c >= 0x202A && c <= 0x202F) || c == 0x205F || c == 0x2060 ||
+         (c >= 0x2066 && c <= 0x2069) || c == 0x3000 || c == 0xFEFF;
 }
 
 // The length in bytes of the blank that `text` starts with, or 0. Every such
 // character takes one to three bytes of UTF-8; malformed and overlong
 // sequences are no blanks.
 std::size_t leadingBlankLength(std::string_view text) {
-  const auto byte = [text](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[i])); };
+  const auto byte = [text](std::size_t i) {
+    return static_cast<char32_t>(static_cast<unsigned char>(text[i]));
+  };
   const auto continues = [&](std::size_t i) { return i < text.size() && (byte(i) & 0xC0) == 0x80; };
   const char32_t first = byte(0);
   char32_t c = 0;
@@ -103,7 +105,8 @@ std::size_t leadingBlankLength(std::string_view text) {
 bool hasWrittenForm(std::string_view number) {
   if (number.empty() || !isDigit(number.front())) return false;
   const auto point = number.find('.');
-  if (point != std::string_view::npos && (point + 1 == number.size() || !isDigit(number[point + 1]))) {
+  if (point != std::string_view::npos &&
+      (point + 1 == number.size() || !isDigit(number[point + 1]))) {
     return false;
   }
   // (find_first_of would call memchr on "eE" for every character.)
@@ -133,8 +136,8 @@ double LeadingNumber(std::string_view text) {
   // from_chars also takes "inf", "nan" and a second sign; a number here
   // starts with a digit, or with a point and a digit.
   const bool startsNumber =
-      !text.empty() && (detail::isDigit(text[0]) ||
-                        (text[0] == '.' && text.size() > 1 && detail::isDigit(text[1])));
+      !text.empty() &&
+      (detail::isDigit(text[0]) || (text[0] == '.' && text.size() > 1 && detail::isDigit(text[1])));
   if (!startsNumber) return 0.0;
 
   const double value = detail::readDecimal(text);
@@ -164,7 +167,9 @@ std::string NumberToText(double value, const NumberFormat& format) {
   if (point == std::string_view::npos) return std::string(text);
   std::string result;
   result.reserve(text.size() - 1 + format.decimal_separator.size());
-  result.append(text.substr(0, point)).append(format.decimal_separator).append(text.substr(point + 1));
+  result.append(text.substr(0, point))
+      .append(format.decimal_separator)
+      .append(text.substr(point + 1));
   return result;
 }
 

@@ -13,8 +13,8 @@ namespace {
 
 using lc::ErrorKind;
 using lc::Field;
-using lc::testing::RecordingFields;
 using lc::testing::kindRaisedBy;
+using lc::testing::RecordingFields;
 using Access = RecordingFields::Access;
 using Event = RecordingFields::Event;
 
@@ -97,7 +97,8 @@ TEST(OkClick, writesZerosToLThenCThenLL) {
 TEST(OkClick, givesTheSameTextsWhenClickedTwice) {
   RecordingFields fields = fieldsWithFrequency("144");
   lc::Ok_Click(fields);
-  const std::string first[] = {fields.text(Field::LL), fields.text(Field::C), fields.text(Field::L)};
+  const std::string first[] = {fields.text(Field::LL), fields.text(Field::C),
+                               fields.text(Field::L)};
   lc::Ok_Click(fields);
   EXPECT_EQ(fields.text(Field::LL), first[0]);
   EXPECT_EQ(fields.text(Field::C), first[1]);
@@ -118,7 +119,9 @@ TEST(OkClick, stopsAtTheFailingStepAndKeepsEarlierTexts) {
       // Above 0 but too small for a double: the smallest one, so it fails alike.
       {"1e-400", ErrorKind::Overflow, {"", "old LL", "old C", "old L"}},
       // The wavelength's 15-digit text passes the range when read back.
-      {"1.6688053938804015E-306", ErrorKind::Overflow, {"", "1.79769313486232E+308", "old C", "old L"}},
+      {"1.6688053938804015E-306",
+       ErrorKind::Overflow,
+       {"", "1.79769313486232E+308", "old C", "old L"}},
       // Doubling the wavelength passes the range.
       {"2E-306", ErrorKind::Overflow, {"", "1.5E+308", "old C", "old L"}},
       // The square of the angular frequency underflows to zero.

@@ -27,14 +27,16 @@ TEST(CheckedArithmetic, raisesTheKindOfTheRoundedResult) {
   const FailCase cases[] = {
       {"sum past the range", [] { return lc::CheckedAdd(kMax, kMax); }, ErrorKind::Overflow},
       {"product past the range", [] { return lc::CheckedMultiply(kMax, 2); }, ErrorKind::Overflow},
-      {"quotient past the range", [] { return lc::CheckedDivide(3e8, 1e-301); }, ErrorKind::Overflow},
+      {"quotient past the range", [] { return lc::CheckedDivide(3e8, 1e-301); },
+       ErrorKind::Overflow},
       {"square past the range", [] { return lc::CheckedPower(1e155, 2); }, ErrorKind::Overflow},
       {"divisor zero", [] { return lc::CheckedDivide(1, 0); }, ErrorKind::DivisionByZero},
       {"divisor minus zero", [] { return lc::CheckedDivide(1, -0.0); }, ErrorKind::DivisionByZero},
       {"zero over zero", [] { return lc::CheckedDivide(0, 0); }, ErrorKind::DivisionByZero},
       {"infinity minus infinity", [] { return lc::CheckedAdd(kInf, -kInf); },
        ErrorKind::InvalidResult},
-      {"zero times infinity", [] { return lc::CheckedMultiply(0, kInf); }, ErrorKind::InvalidResult},
+      {"zero times infinity", [] { return lc::CheckedMultiply(0, kInf); },
+       ErrorKind::InvalidResult},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(lc::testing::kindRaisedBy(c.operation), c.kind) << c.what;
@@ -42,7 +44,7 @@ TEST(CheckedArithmetic, raisesTheKindOfTheRoundedResult) {
 }
 
 TEST(CheckedArithmetic, letsUnderflowAndInexactResultsPass) {
-  EXPECT_EQ(lc::CheckedPower(1e-200, 2), 0.0);                   // underflows to zero
+  EXPECT_EQ(lc::CheckedPower(1e-200, 2), 0.0);                      // underflows to zero
   EXPECT_EQ(lc::CheckedMultiply(kMinNormal, 0.5), kMinNormal / 2);  // subnormal
   EXPECT_EQ(lc::CheckedDivide(1, 3), 1.0 / 3);
   EXPECT_EQ(lc::CheckedAdd(0.1, 0.2), 0.1 + 0.2);

@@ -41,12 +41,12 @@ TEST(LeadingNumber, readsTheNumberAtTheStartOfTheText) {
       {"1e3", 1000},
       {"1E3", 1000},
       {"2E-306", 2E-306},
-      {"1e", 1},         // an exponent letter without digits is ignored
+      {"1e", 1},  // an exponent letter without digits is ignored
       {"1e+", 1},
       {"1e-x", 1},
-      {"0x1A", 0},       // no hexadecimal prefixes
+      {"0x1A", 0},  // no hexadecimal prefixes
       {"&H10", 0},
-      {"1 000", 1},      // no blanks inside the number
+      {"1 000", 1},  // no blanks inside the number
       {"+-3", 0},
       {"--3", 0},
       {"inf", 0},
@@ -54,7 +54,9 @@ TEST(LeadingNumber, readsTheNumberAtTheStartOfTheText) {
       {"E5", 0},
       {"\r7", 7},
       {"\v\f7", 7},
-      {"\x01" "7", 0},  // a control character that is no blank
+      {"\x01"
+       "7",
+       0},  // a control character that is no blank
       {"4.9406564584124654e-324", kMinSubnormal},
       {"1.7976931348623157e308", kMax},
       {"0.1", 0.1},
@@ -117,12 +119,20 @@ TEST(LeadingNumber, skipsBlanksAndInvisibleMarksOfCopiedText) {
     EXPECT_EQ(lc::LeadingNumber(std::string(mark) + " \u00A0" + mark + "7"), 7) << mark;
   }
   const ReadCase others[] = {
-      {"\u00AD" "7", 0},    // a soft hyphen is visible where it breaks: no blank
-      {"7\u00A0" "5", 7},   // reading still stops at the first non-digit
-      {"-\u00A0" "7", 0},   // no blanks between the sign and the digits
-      {"\xC0\xA0" "7", 0}, // an overlong space is malformed UTF-8, not a blank
-      {"\xE2\x80", 0},     // a truncated sequence
-      {"\u0667", 0},        // an Arabic-Indic digit seven: digits are ASCII only
+      {"\u00AD"
+       "7",
+       0},  // a soft hyphen is visible where it breaks: no blank
+      {"7\u00A0"
+       "5",
+       7},  // reading still stops at the first non-digit
+      {"-\u00A0"
+       "7",
+       0},  // no blanks between the sign and the digits
+      {"\xC0\xA0"
+       "7",
+       0},              // an overlong space is malformed UTF-8, not a blank
+      {"\xE2\x80", 0},  // a truncated sequence
+      {"\u0667", 0},    // an Arabic-Indic digit seven: digits are ASCII only
   };
   for (const auto& c : others) {
     EXPECT_EQ(lc::LeadingNumber(c.text), c.value) << c.text;
@@ -166,7 +176,7 @@ TEST(NumberToText, writesFifteenSignificantDigits) {
 
 TEST(NumberToText, switchesToExponentFormOutsideMinus4To14) {
   const WriteCase cases[] = {
-      {1e-4, "0.0001"},          // lowest decimal exponent written plainly
+      {1e-4, "0.0001"},  // lowest decimal exponent written plainly
       {9.99999999999999e-5, "9.99999999999999E-05"},
       {1e-5, "1E-05"},
       {1e14, "100000000000000"},  // highest decimal exponent written plainly
@@ -193,7 +203,9 @@ TEST(NumberToText, usesTheGivenSeparatorAndNoGrouping) {
   EXPECT_EQ(lc::NumberToText(1234567.5, comma), "1234567,5");
   EXPECT_EQ(lc::NumberToText(1.5e308, comma), "1,5E+308");
   EXPECT_EQ(lc::NumberToText(300, comma), "300");
-  EXPECT_EQ(lc::NumberToText(0.25, arabic), "0\xD9\xAB" "25");
+  EXPECT_EQ(lc::NumberToText(0.25, arabic),
+            "0\xD9\xAB"
+            "25");
 }
 
 TEST(NumberToText, writesNonFiniteValuesReadably) {
@@ -219,7 +231,10 @@ TEST(TextToNumber, readsWhatNumberToTextWrites) {
     EXPECT_EQ(lc::TextToNumber(c.text), c.value) << c.text;
   }
   EXPECT_EQ(lc::TextToNumber("42,8571428571429", NumberFormat{","}), 42.8571428571429);
-  EXPECT_EQ(lc::TextToNumber("0\xD9\xAB" "25", NumberFormat{"\xD9\xAB"}), 0.25);
+  EXPECT_EQ(lc::TextToNumber("0\xD9\xAB"
+                             "25",
+                             NumberFormat{"\xD9\xAB"}),
+            0.25);
   EXPECT_TRUE(std::signbit(lc::TextToNumber("-1E-400")));
   // Longer than any text NumberToText writes, so it is rewritten on the heap.
   const std::string hundredZeros(100, '0');
@@ -233,9 +248,9 @@ TEST(TextToNumber, doublingTheDisplayedWavelengthStaysOnItsDigits) {
 
 TEST(TextToNumber, rejectsEverythingElseAsUnreadable) {
   const char* cases[] = {
-      "",     " 7",    "7 ",    "+7",    "7.",    ".5",   "1.2.3", "7,5",  "1e5",
-      "1E5",  "1E",    "1E+",   "E+05",  "-",     "--7",  "abc",   "0x10", "Infinity",
-      "NaN",  "1,000", "1E+5x", "\xD9\xA3",  // an Arabic-Indic digit three
+      "",     " 7",       "7 ",  "+7",    "7.",    ".5",       "1.2.3", "7,5",
+      "1e5",  "1E5",      "1E",  "1E+",   "E+05",  "-",        "--7",   "abc",
+      "0x10", "Infinity", "NaN", "1,000", "1E+5x", "\xD9\xA3",  // an Arabic-Indic digit three
   };
   for (const char* text : cases) {
     EXPECT_EQ(kindRaisedBy([&] { lc::TextToNumber(text); }), ErrorKind::UnreadableNumber)
@@ -255,7 +270,11 @@ TEST(TextToNumber, raisesOverflowBeyondTheDoubleRange) {
     EXPECT_EQ(kindRaisedBy([&] { lc::TextToNumber(text); }), ErrorKind::Overflow) << text;
   }
   const std::string hundredZeros(100, '0');
-  EXPECT_EQ(kindRaisedBy([&] { lc::TextToNumber("1" + hundredZeros + hundredZeros + hundredZeros + hundredZeros + ",5", NumberFormat{","}); }),
+  EXPECT_EQ(kindRaisedBy([&] {
+              lc::TextToNumber(
+                  "1" + hundredZeros + hundredZeros + hundredZeros + hundredZeros + ",5",
+                  NumberFormat{","});
+            }),
             ErrorKind::Overflow);
 }
 

@@ -45,7 +45,8 @@ TEST_P(RoundTrip, readsBackTheDoubleRoundedToFifteenDigits) {
       continue;
     }
     const double back = lc::TextToNumber(text, format);
-    ASSERT_EQ(std::bit_cast<std::uint64_t>(back), std::bit_cast<std::uint64_t>(x == 0 ? 0.0 : expected))
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(back),
+              std::bit_cast<std::uint64_t>(x == 0 ? 0.0 : expected))
         << text << " from " << std::hexfloat << x;
     ++checked;
   }
@@ -57,21 +58,25 @@ TEST_P(RoundTrip, readsBackTheDoubleRoundedToFifteenDigits) {
 TEST_P(RoundTrip, handlesTheExtremes) {
   const lc::NumberFormat format{GetParam()};
   const double extremes[] = {
-      std::numeric_limits<double>::denorm_min(),
-      std::numeric_limits<double>::min(),
+      std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::min(),
       std::nextafter(std::numeric_limits<double>::min(), 0.0),  // largest subnormal
       1.79769313486231e308,  // largest 15-digit text below the limit
   };
   for (const double x : extremes) {
-    EXPECT_EQ(lc::TextToNumber(lc::NumberToText(x, format), format), lc::testing::cLibraryRounded(x)) << x;
+    EXPECT_EQ(lc::TextToNumber(lc::NumberToText(x, format), format),
+              lc::testing::cLibraryRounded(x))
+        << x;
   }
   EXPECT_EQ(lc::testing::kindRaisedBy([&] {
-              lc::TextToNumber(lc::NumberToText(std::numeric_limits<double>::max(), format), format);
+              lc::TextToNumber(lc::NumberToText(std::numeric_limits<double>::max(), format),
+                               format);
             }),
             lc::ErrorKind::Overflow);
 }
 
 INSTANTIATE_TEST_SUITE_P(Separators, RoundTrip, ::testing::Values(".", ","),
-                         [](const auto& instance) { return std::string(instance.param[0] == '.' ? "point" : "comma"); });
+                         [](const auto& instance) {
+                           return std::string(instance.param[0] == '.' ? "point" : "comma");
+                         });
 
 }  // namespace

@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The lccalc developers
 // SPDX-License-Identifier: MIT
+#include "lc/form/form.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "lc/form/form.h"
 
 namespace {
 
@@ -57,10 +57,15 @@ TEST(ElideResult, dropsFractionDigitsBeforeTheExponent) {
       {"0.333333333333333", ".", 10, "0.3333333…"},  // plain: the tail of the fraction
       {"4,28571428571429E-19", ",", 3, "4,…E-19"},   // too narrow: the digits go, not the exponent
       {"3E-148", ".", 3, "3E-148"},                  // no fraction to drop
-      {"0\xD9\xAB" "123456", "\xD9\xAB", 5, "0\xD9\xAB" "12…"},  // a two-byte separator
+      {"0\xD9\xAB"
+       "123456",
+       "\xD9\xAB", 5,
+       "0\xD9\xAB"
+       "12…"},  // a two-byte separator
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(lc::form::elideResult(c.text, NumberFormat{c.separator}, charactersFit(c.width)), c.shown)
+    EXPECT_EQ(lc::form::elideResult(c.text, NumberFormat{c.separator}, charactersFit(c.width)),
+              c.shown)
         << c.text << " in " << c.width;
   }
 }

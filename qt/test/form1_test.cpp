@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 // The window under the offscreen platform: controls, keyboard, clicks and
 // the error report.
+#include "form1.h"
+
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
@@ -16,7 +18,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "form1.h"
 #include "lccalc-16.xpm"
 #include "lccalc-32.xpm"
 
@@ -79,12 +80,11 @@ class Form1Test : public QObject {
     if (widget == nullptr) qFatal("no control %s", name);
     return widget;
   }
-  void typeFrequency(const QString& text) {
-    control<QLineEdit>("F")->setText(text);
-  }
+  void typeFrequency(const QString& text) { control<QLineEdit>("F")->setText(text); }
   void clickOk() { QTest::mouseClick(control<QPushButton>("Ok"), Qt::LeftButton); }
   QStringList results() {
-    return {control<QLabel>("LL")->text(), control<QLabel>("C")->text(), control<QLabel>("L")->text()};
+    return {control<QLabel>("LL")->text(), control<QLabel>("C")->text(),
+            control<QLabel>("L")->text()};
   }
 
   std::unique_ptr<Form1> window_;
@@ -103,16 +103,26 @@ void Form1Test::controlsSitWhereTheyBelong_data() {
   QTest::addColumn<QString>("text");
   QTest::addColumn<QRect>("geometry");
   // Positions and sizes in logical pixels: the layout's twips divided by 15.
-  QTest::newRow("F") << "QLineEdit" << "" << QRect(40, 32, 81, 33);
-  QTest::newRow("Ok") << "QPushButton" << "OK" << QRect(40, 96, 81, 33);
-  QTest::newRow("Command1") << "QPushButton" << "Exit" << QRect(40, 160, 81, 33);
-  QTest::newRow("Frame1") << "QGroupBox" << "Частота, МГц" << QRect(24, 8, 113, 73);
-  QTest::newRow("Label1") << "QLabel" << "L, мкГн" << QRect(184, 16, 121, 17);
-  QTest::newRow("L") << "ResultLabel" << "" << QRect(184, 32, 121, 33);
-  QTest::newRow("Label2") << "QLabel" << "C, пФ" << QRect(184, 80, 121, 17);
-  QTest::newRow("C") << "ResultLabel" << "" << QRect(184, 96, 121, 33);
-  QTest::newRow("Label3") << "QLabel" << "W, \u041C" << QRect(184, 144, 121, 17);  // Cyrillic Em
-  QTest::newRow("LL") << "ResultLabel" << "" << QRect(184, 160, 121, 33);
+  QTest::newRow("F") << "QLineEdit"
+                     << "" << QRect(40, 32, 81, 33);
+  QTest::newRow("Ok") << "QPushButton"
+                      << "OK" << QRect(40, 96, 81, 33);
+  QTest::newRow("Command1") << "QPushButton"
+                            << "Exit" << QRect(40, 160, 81, 33);
+  QTest::newRow("Frame1") << "QGroupBox"
+                          << "Частота, МГц" << QRect(24, 8, 113, 73);
+  QTest::newRow("Label1") << "QLabel"
+                          << "L, мкГн" << QRect(184, 16, 121, 17);
+  QTest::newRow("L") << "ResultLabel"
+                     << "" << QRect(184, 32, 121, 33);
+  QTest::newRow("Label2") << "QLabel"
+                          << "C, пФ" << QRect(184, 80, 121, 17);
+  QTest::newRow("C") << "ResultLabel"
+                     << "" << QRect(184, 96, 121, 33);
+  QTest::newRow("Label3") << "QLabel"
+                          << "W, \u041C" << QRect(184, 144, 121, 17);  // Cyrillic Em
+  QTest::newRow("LL") << "ResultLabel"
+                      << "" << QRect(184, 160, 121, 33);
 }
 
 void Form1Test::controlsSitWhereTheyBelong() {
@@ -193,8 +203,11 @@ void Form1Test::okShowsTheResults_data() {
   QTest::addColumn<QString>("frequency");
   QTest::addColumn<QStringList>("expected");  // LL, C, L
   QTest::newRow("1 MHz") << "1" << QStringList{"300", "600", "42.2599970248962"};
-  QTest::newRow("7 MHz") << "7" << QStringList{"42.8571428571429", "85.7142857142858", "6.03714243212803"};
-  QTest::newRow("144 MHz") << "144" << QStringList{"2.08333333333333", "4.16666666666666", "0.29347220156178"};
+  QTest::newRow("7 MHz") << "7"
+                         << QStringList{"42.8571428571429", "85.7142857142858", "6.03714243212803"};
+  QTest::newRow("144 MHz") << "144"
+                           << QStringList{"2.08333333333333", "4.16666666666666",
+                                          "0.29347220156178"};
   QTest::newRow("empty") << "" << QStringList{"0", "0", "0"};
   QTest::newRow("letters") << "abc" << QStringList{"0", "0", "0"};
   QTest::newRow("negative") << "-5" << QStringList{"0", "0", "0"};
@@ -232,10 +245,14 @@ void Form1Test::failedClickIsReportedAndTheWindowGoesOn_data() {
   QTest::addColumn<QString>("error");
   QTest::addColumn<QStringList>("expected");  // LL, C, L after the failed click
   // Results from the earlier click at 7 MHz must not stay beside new ones.
-  QTest::newRow("square overflows") << "1E+150" << "Переполнение" << QStringList{"3E-148", "6E-148", ""};
-  QTest::newRow("doubling overflows") << "2E-306" << "Переполнение" << QStringList{"1.5E+308", "", ""};
-  QTest::newRow("square underflows") << "1E-300" << "Деление на ноль" << QStringList{"3E+302", "6E+302", ""};
-  QTest::newRow("hertz overflow") << "1.8E+302" << "Переполнение" << QStringList{"", "", ""};
+  QTest::newRow("square overflows") << "1E+150"
+                                    << "Переполнение" << QStringList{"3E-148", "6E-148", ""};
+  QTest::newRow("doubling overflows") << "2E-306"
+                                      << "Переполнение" << QStringList{"1.5E+308", "", ""};
+  QTest::newRow("square underflows") << "1E-300"
+                                     << "Деление на ноль" << QStringList{"3E+302", "6E+302", ""};
+  QTest::newRow("hertz overflow") << "1.8E+302"
+                                  << "Переполнение" << QStringList{"", "", ""};
 }
 
 void Form1Test::failedClickIsReportedAndTheWindowGoesOn() {
@@ -273,9 +290,12 @@ void Form1Test::longResultIsElidedBeforeItsExponent_data() {
   QTest::addColumn<QString>("frequency");
   QTest::addColumn<QString>("whole");  // LL's result
   QTest::addColumn<bool>("elided");
-  QTest::newRow("fits") << "7" << "42,8571428571429" << false;
-  QTest::newRow("exponent form") << "7E+20" << "4,28571428571429E-19" << true;
-  QTest::newRow("three-digit exponent") << "7E+140" << "4,28571428571429E-139" << true;
+  QTest::newRow("fits") << "7"
+                        << "42,8571428571429" << false;
+  QTest::newRow("exponent form") << "7E+20"
+                                 << "4,28571428571429E-19" << true;
+  QTest::newRow("three-digit exponent") << "7E+140"
+                                        << "4,28571428571429E-139" << true;
 }
 
 void Form1Test::longResultIsElidedBeforeItsExponent() {
@@ -322,15 +342,18 @@ void Form1Test::resultIsCopiedWhole() {
     if (menu != nullptr && menu->actions().size() == 1) menu->actions().first()->trigger();
     if (menu != nullptr) menu->close();
   });
-  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), wavelength->mapToGlobal(QPoint(5, 5)));
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                          wavelength->mapToGlobal(QPoint(5, 5)));
   QApplication::sendEvent(wavelength, &event);
   QCOMPARE(QApplication::clipboard()->text(), QString("4.28571428571429E-19"));
 }
 
 void Form1Test::resultsAreLabelledByTheirCaptions() {
-  const std::pair<const char*, const char*> pairs[] = {{"L", "Label1"}, {"C", "Label2"}, {"LL", "Label3"}};
+  const std::pair<const char*, const char*> pairs[] = {
+      {"L", "Label1"}, {"C", "Label2"}, {"LL", "Label3"}};
   for (const auto& [result, caption] : pairs) {
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control<QLabel>(result));
+    QAccessibleInterface* accessible =
+        QAccessible::queryAccessibleInterface(control<QLabel>(result));
     QVERIFY(accessible != nullptr);
     const auto relations = accessible->relations(QAccessible::Label);  // its labels
     QCOMPARE(relations.size(), 1);
@@ -360,7 +383,8 @@ void Form1Test::iconIsBuiltIn() {
   const std::pair<const char* const*, const char*> icons[] = {{lccalc_16_xpm, "lccalc-16.png"},
                                                               {lccalc_32_xpm, "lccalc-32.png"}};
   for (const auto& [xpm, png] : icons) {
-    const QImage drawn = QImage(QStringLiteral(LC_ICON_DIR "/") + png).convertToFormat(QImage::Format_ARGB32);
+    const QImage drawn =
+        QImage(QStringLiteral(LC_ICON_DIR "/") + png).convertToFormat(QImage::Format_ARGB32);
     QVERIFY(!drawn.isNull());
     QCOMPARE(QImage(xpm).convertToFormat(QImage::Format_ARGB32), drawn);
   }
@@ -369,7 +393,8 @@ void Form1Test::iconIsBuiltIn() {
 void Form1Test::exitEndsTheEventLoop() {
   typeFrequency("7");
   clickOk();
-  QTimer::singleShot(0, [this] { QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton); });
+  QTimer::singleShot(
+      0, [this] { QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton); });
   QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });  // a safety net, not a timing
   QCOMPARE(QApplication::exec(), 0);
 }

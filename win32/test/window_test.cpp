@@ -58,8 +58,8 @@ class Lccalc {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring command = L"\"" + lccalcPath + L"\"";
-    if (!CreateProcessW(lccalcPath.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process_)) {
+    if (!CreateProcessW(lccalcPath.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process_)) {
       ADD_FAILURE() << "cannot start lccalc.exe: error " << GetLastError();
       return;
     }
@@ -69,7 +69,8 @@ class Lccalc {
   }
   ~Lccalc() {
     if (process_.hProcess == nullptr) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+      TerminateProcess(process_.hProcess, 99);
     WaitForSingleObject(process_.hProcess, 10000);
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
@@ -94,13 +95,16 @@ class Lccalc {
     settle();
   }
 
-  void type(const std::wstring& text) const { SendMessageW(control(ControlId::F), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
+  void type(const std::wstring& text) const {
+    SendMessageW(control(ControlId::F), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
 
   // A click that reports nothing returns with the results shown.
   void click(ControlId id) const { SendMessageW(control(id), BM_CLICK, 0, 0); }
 
   std::vector<std::wstring> results() const {
-    return {textOf(control(ControlId::LL)), textOf(control(ControlId::C)), textOf(control(ControlId::L))};
+    return {textOf(control(ControlId::LL)), textOf(control(ControlId::C)),
+            textOf(control(ControlId::L))};
   }
 
   // The message box lccalc shows over its window, if any.
@@ -229,7 +233,8 @@ TEST(Win32Window, followsTheScreensDpi) {
   ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &desktop),
             ERROR_SUCCESS);
   const DWORD dpi = 144;
-  RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                 sizeof dpi);
   Lccalc app;
   RegDeleteValueW(desktop, L"LogPixels");
   RegCloseKey(desktop);

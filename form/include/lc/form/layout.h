@@ -25,7 +25,7 @@ struct Rect {
 };
 
 enum class ControlKind {
-  TextBox,       // single-line, editable: the typed frequency
+  TextBox,  // single-line, editable: the typed frequency
   PushButton,
   GroupFrame,    // a titled frame drawn round the text box
   CaptionLabel,  // names the result below it
@@ -48,8 +48,7 @@ struct Control {
 
 // "Расчет LC-конура", 31 spaces that push the author's name towards the
 // right end of the title bar, then "TIRVAL": 53 characters.
-inline constexpr std::string_view kTitle =
-    "Расчет LC-конура                               TIRVAL";
+inline constexpr std::string_view kTitle = "Расчет LC-конура                               TIRVAL";
 
 inline constexpr int kClientWidth = 330;
 inline constexpr int kClientHeight = 219;

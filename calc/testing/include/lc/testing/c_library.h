@@ -19,7 +19,8 @@ inline std::string cLibraryText(double value, std::string_view separator) {
   char buffer[40];
   std::snprintf(buffer, sizeof buffer, "%.15G", value);
   std::string text = buffer;
-  if (const auto point = text.find('.'); point != std::string::npos) text.replace(point, 1, separator);
+  if (const auto point = text.find('.'); point != std::string::npos)
+    text.replace(point, 1, separator);
   return text;
 }
 
