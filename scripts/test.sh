@@ -4,11 +4,16 @@
 # Installs what is missing, then builds and runs every test: the default
 # build (unit, window and end-to-end tests), the same under AddressSanitizer
 # and UndefinedBehaviorSanitizer, each fuzz target for LC_FUZZ_SECONDS (30
-# unless set), and the Windows build under Wine. Warnings are errors here.
+# unless set), and the Windows build under Wine; and checks the format of
+# every C++ file. Warnings are errors here.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh"
+
+echo "== format"
+# Every tracked C++ file as .clang-format has it.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run --Werror
 
 fuzz_seconds=${LC_FUZZ_SECONDS:-30}
 for preset in default asan fuzz windows; do
