@@ -55,13 +55,14 @@ void setUpCaption(QLabel* caption, ControlId id, QLabel* result) {
   caption->setBuddy(result);
 }
 
-// The window is a frame to a screen reader, as top-level windows are, and
-// its results are read as ResultLabel says.
+// The window is a frame to a screen reader, as top-level windows are; its
+// results are read as ResultLabel says, and the announcer is a notification.
 QAccessibleInterface* accessibleInterface(const QString& className, QObject* object) {
   if (className == QLatin1String("Form1")) {
     return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
   }
   if (className == QLatin1String("ResultLabel")) return ResultLabel::accessibleInterface(object);
+  if (className == QLatin1String("Announcer")) return Announcer::accessibleInterface(object);
   return nullptr;
 }
 
@@ -166,3 +167,5 @@ void Form1::reportError(std::string_view name, std::string_view detail) {
   box.setInformativeText(toQString(detail));
   box.exec();
 }
+
+void Form1::announce(std::string_view text) { announcer_->announce(toQString(text)); }

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "announcer.h"
 #include "lc/form/form.h"
 #include "resultlabel.h"
 
@@ -35,6 +36,7 @@ class Form1 : public QWidget, private lc::form::View {
   void showResult(lc::Field field, std::string_view text) override;
   void showReadHint(std::string_view hint) override;
   void reportError(std::string_view name, std::string_view detail) override;
+  void announce(std::string_view text) override;
 
   lc::form::Form form_;
 
@@ -50,4 +52,5 @@ class Form1 : public QWidget, private lc::form::View {
   ResultLabel* C = new ResultLabel(form_.format(), this);
   QLabel* Label3 = new QLabel(this);
   ResultLabel* LL = new ResultLabel(form_.format(), this);
+  Announcer* announcer_ = new Announcer(this);
 };

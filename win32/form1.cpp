@@ -24,6 +24,15 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 // The dialog manager tabs between the controls (IsDialogMessage).
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kCopyCommand = 1;
+constexpr int kAnnouncerId = 99;
+
+// UI Automation's LiveSetting property and its value Polite: the screen
+// reader finishes what it is saying first.
+constexpr GUID kLiveSetting = {
+    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr LONG kPolite = 1;
+// The API takes the object id as a DWORD, though OBJID_CLIENT is negative.
+constexpr DWORD kClient = static_cast<DWORD>(OBJID_CLIENT);
 
 // Control ids start above IDOK and IDCANCEL, which the dialog manager sends
 // for Enter and Escape when no button is the default: those must not click.
@@ -79,6 +88,7 @@ void copyToClipboard(HWND owner, const std::wstring& text) {
 }  // namespace
 
 Form1::Form1(HINSTANCE instance) : instance_(instance), form_(*this, userFormat()) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
   controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
@@ -103,6 +113,7 @@ Form1::~Form1() {
   if (window_ != nullptr) DestroyWindow(window_);
   DeleteObject(frequencyFont_);
   DeleteObject(windowFont_);
+  CoUninitialize();
 }
 
 int Form1::run(int show) {
@@ -164,6 +175,11 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_DESTROY:
+      if (accessibility_ != nullptr) {
+        accessibility_->ClearHwndProps(announcer_, kClient, CHILDID_SELF, &kLiveSetting, 1);
+        accessibility_->Release();
+        accessibility_ = nullptr;
+      }
       window_ = nullptr;
       PostQuitMessage(0);
       return 0;
@@ -194,6 +210,21 @@ void Form1::createControls() {
     SetWindowLongPtrW(child, GWL_STYLE, GetWindowLongPtrW(child, GWL_STYLE) | WS_CLIPSIBLINGS);
     SetWindowPos(child, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     previous = child;
+  }
+
+  // No size: nothing to see or click. Marked as a polite live region where
+  // the system's accessibility services can say so.
+  announcer_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 0, 0, 0, 0,
+                               window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAnnouncerId)),
+                               instance_, nullptr);
+  if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_IAccPropServices,
+                                 reinterpret_cast<void**>(&accessibility_)))) {
+    VARIANT polite;
+    VariantInit(&polite);
+    polite.vt = VT_I4;
+    polite.lVal = kPolite;
+    accessibility_->SetHwndProp(announcer_, kClient, CHILDID_SELF, kLiveSetting, polite);
   }
 
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -322,4 +353,9 @@ void Form1::showReadHint(std::string_view hint) { readHint_ = toUtf16(hint); }
 void Form1::reportError(std::string_view name, std::string_view detail) {
   const std::wstring text = toUtf16(name) + L"\n\n" + toUtf16(detail);
   MessageBoxW(window_, text.c_str(), windowText(window_).c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void Form1::announce(std::string_view text) {
+  SetWindowTextW(announcer_, toUtf16(text).c_str());
+  NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, announcer_, OBJID_CLIENT, CHILDID_SELF);
 }

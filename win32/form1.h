@@ -4,6 +4,7 @@
 // built from the toolkit-free description of the window.
 #pragma once
 
+#include <oleacc.h>
 #include <windows.h>
 
 #include <array>
@@ -45,12 +46,16 @@ class Form1 : private lc::form::View {
   void showResult(lc::Field field, std::string_view text) override;
   void showReadHint(std::string_view hint) override;
   void reportError(std::string_view name, std::string_view detail) override;
+  void announce(std::string_view text) override;
 
   HINSTANCE instance_;
   lc::form::Form form_;
   HWND window_ = nullptr;
   std::array<HWND, lc::form::kControls.size()> controls_{};
   HWND tooltip_ = nullptr;
+  // A live region: screen readers read its text when it changes.
+  HWND announcer_ = nullptr;
+  IAccPropServices* accessibility_ = nullptr;
   HFONT frequencyFont_ = nullptr;
   HFONT windowFont_ = nullptr;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;

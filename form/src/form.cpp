@@ -38,6 +38,7 @@ void Form::clickOk() {
   try {
     view_.showReadHint(readHint(view_.frequencyText(), format_));
     Ok_Click(*this, format_);
+    view_.announce(announcement());
     return;
   } catch (const RuntimeError& error) {
     name = errorName(error.kind());
@@ -51,12 +52,26 @@ void Form::clickOk() {
     texts_[indexOf(field)].clear();
     view_.showResult(field, {});
   }
-  reporting_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{reporting_};
-  view_.reportError(name, detail);
+  {
+    reporting_ = true;
+    struct Reset {
+      bool& flag;
+      ~Reset() { flag = false; }
+    } reset{reporting_};
+    view_.reportError(name, detail);
+  }
+  if (const std::string reached = announcement(); !reached.empty()) view_.announce(reached);
+}
+
+std::string Form::announcement() const {
+  std::string text;
+  for (const Field field : kResultFields) {
+    const std::string& result = texts_[indexOf(field)];
+    if (result.empty()) continue;
+    if (!text.empty()) text += "; ";
+    text.append(captionOf(field)).append(" ").append(result);
+  }
+  return text;
 }
 
 std::string_view errorName(ErrorKind kind) {

@@ -22,6 +22,7 @@ class FakeView : public lc::form::View {
     shown[static_cast<std::size_t>(field)] = text;
   }
   void showReadHint(std::string_view text) override { hint = text; }
+  void announce(std::string_view text) override { announced.emplace_back(text); }
   void reportError(std::string_view name, std::string_view detail) override {
     reports.push_back(std::string(name) + " / " + std::string(detail));
     if (whileReportOpen) whileReportOpen();
@@ -31,6 +32,7 @@ class FakeView : public lc::form::View {
   std::string shown[4];  // indexed by Field
   std::string hint;
   std::vector<std::string> reports;
+  std::vector<std::string> announced;
   std::function<void()> whileReportOpen;
 };
 
@@ -87,6 +89,9 @@ TEST(FormClick, showsResultsAndReadsBackExactlyWhatItWrote) {
   EXPECT_EQ(view.shown[static_cast<int>(Field::LL)], "42,8571428571429");
   EXPECT_EQ(view.shown[static_cast<int>(Field::L)], "6,03714243212803");
   EXPECT_EQ(view.hint, "Прочитано: 7 МГц");
+  EXPECT_EQ(view.announced,
+            std::vector<std::string>{
+                "L, мкГн 6,03714243212803; C, пФ 85,7142857142858; W, М 42,8571428571429"});
   EXPECT_TRUE(view.reports.empty());
   // What the labels show does not matter to the calculation.
   view.shown[static_cast<int>(Field::C)] = "85,71…";
@@ -110,6 +115,8 @@ TEST(FormClick, blanksUnreachedResultsAndReportsOnce) {
   EXPECT_EQ(view.shown[static_cast<int>(Field::C)], "6E-148");
   EXPECT_EQ(view.shown[static_cast<int>(Field::L)], "");  // not 7 MHz's inductance
   EXPECT_EQ(form.ReadText(Field::L), "");
+  // What the failed click reached is announced once its report is closed.
+  EXPECT_EQ(view.announced.back(), "C, пФ 6E-148; W, М 3E-148");
   // Once the report is closed, clicks work again.
   view.whileReportOpen = nullptr;
   view.typed = "144";

@@ -282,6 +282,9 @@ TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
     app.click(ControlId::Ok);
     EXPECT_EQ(app.results(), c.expected) << toUtf8(c.frequency);
   }
+  // The live region a screen reader reads after the click.
+  EXPECT_EQ(textOf(GetDlgItem(app.window, 99)),
+            L"L, мкГн 6.03714243212802E-20; C, пФ 8.57142857142858E-19; W, М 4.28571428571429E-19");
 
   // An overflow after the wavelength: a box titled as the window names it,
   // the results the click did not reach are blank, and OK pressed while the

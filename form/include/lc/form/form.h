@@ -32,6 +32,8 @@ class View {
   // Shows a modal report titled as the window, and returns once the user
   // has closed it.
   virtual void reportError(std::string_view name, std::string_view hint) = 0;
+  // Has a screen reader say `text` once, after what it is saying.
+  virtual void announce(std::string_view text) = 0;
 };
 
 // The window's fields as the calculation sees them, and the click flow
@@ -48,8 +50,14 @@ class Form : public FormFields {
   // results. A failure blanks the results the click did not reach, so that
   // none of an earlier frequency stays beside new ones, and is reported;
   // the window then goes on. While a report is open a click does nothing,
-  // so reports never stack.
+  // so reports never stack. The results shown are then announced, once the
+  // report, if any, is closed.
   void clickOk();
+
+  // The results shown, from the top of the window down, each after its
+  // caption: "L, мкГн 6,03714243212803; C, пФ 85,7142857142858; W, М 42,…".
+  // Blank results are left out.
+  std::string announcement() const;
 
   const NumberFormat& format() const { return format_; }
 

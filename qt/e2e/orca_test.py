@@ -1,0 +1,178 @@
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
+"""What a blind user hears: the real lccalc in front of the real Orca screen
+reader, headless, with Orca's speech captured as text.
+
+Run inside a D-Bus session of its own (the CTest test wraps it in
+dbus-run-session), with Debian's python3. For each locale it starts Xvfb,
+lccalc with Qt's accessibility bridge on, and Orca with its own settings
+folder, whose customisation writes every utterance to a file; then it drives
+the window with xdotool and checks what was spoken. No sound is needed:
+without a sound card Orca still records every utterance.
+
+Usage: orca_test.py --binary LCCALC --transcript FILE
+"""
+import argparse
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
+from xvfb import private_display  # noqa: E402
+
+SETTINGS = """{"general": {"enableSound": false, "enableBraille": false,
+ "startingProfile": ["Default", "default"]},
+ "profiles": {"default": {"profile": ["Default", "default"]}},
+ "pronunciations": {}, "keybindings": {}}"""
+# Orca logs each utterance to the logger "speech"; this writes them to a file.
+CUSTOMIZATIONS = """import logging
+handler = logging.FileHandler({path!r}, encoding="utf-8")
+handler.setFormatter(logging.Formatter("%(message)s"))
+logging.getLogger("speech").addHandler(handler)
+logging.getLogger("speech").setLevel(logging.INFO)
+"""
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL:", message, flush=True)
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *map(str, args)], check=True)
+
+
+class Speech:
+    """The utterances Orca has made so far, as its log has them."""
+
+    def __init__(self, path):
+        self.path = path
+        self.seen = 0
+
+    def lines(self):
+        try:
+            with open(self.path, encoding="utf-8") as log:
+                return [line.strip() for line in log if "SPEECH OUTPUT" in line]
+        except FileNotFoundError:
+            return []
+
+    def wait_for(self, what, probe, timeout=15.0):
+        """Waits until `probe` holds for what was said since the last call,
+        then for Orca to be quiet for 0.4 s; returns what was said."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            said = self.lines()[self.seen:]
+            if probe(" ".join(said)):
+                break
+            time.sleep(0.1)
+        else:
+            check(False, f"Orca did not say {what}; it said {self.lines()[self.seen:]}")
+        while True:  # quiet for 0.4 s
+            count = len(self.lines())
+            time.sleep(0.4)
+            if len(self.lines()) == count:
+                break
+        said = " ".join(self.lines()[self.seen:])
+        self.seen = len(self.lines())
+        return said
+
+
+def run(binary, locale, transcript):
+    expected = {
+        "C.UTF-8": dict(text="text", button="push button", separator="."),
+        "ru_RU.UTF-8": dict(text="текст", button="кнопка", separator=","),
+    }[locale]
+    sep = expected["separator"]
+    with tempfile.TemporaryDirectory() as home, private_display() as display:
+        settings = os.path.join(home, "orca")
+        os.makedirs(settings)
+        log = os.path.join(home, "speech.log")
+        with open(os.path.join(settings, "user-settings.conf"), "w") as out:
+            out.write(SETTINGS)
+        with open(os.path.join(settings, "orca-customizations.py"), "w") as out:
+            out.write(CUSTOMIZATIONS.format(path=log))
+        env = dict(os.environ, DISPLAY=display, HOME=home, LC_ALL=locale, LANG=locale,
+                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_RUNTIME_DIR=home)
+        env.pop("QT_QPA_PLATFORM", None)
+        speech = Speech(log)
+        orca = subprocess.Popen(["orca", "-u", settings], env=env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        program = None
+        try:
+            speech.wait_for("that it is on", lambda said: "Screen reader on" in said or "включено" in said)
+            program = subprocess.Popen([binary], env=env)
+            wid = None
+            for _ in range(100):
+                found = subprocess.run(["xdotool", "search", "--name", "TIRVAL"], env=env,
+                                       capture_output=True, text=True).stdout.split()
+                if found:
+                    wid = found[0]
+                    break
+                time.sleep(0.1)
+            check(wid is not None, "no window")
+            if wid is None:
+                return
+            os.environ["DISPLAY"] = display
+            # With no window manager Orca hears nothing until the window has the focus.
+            xdotool("windowfocus", "--sync", wid)
+            said = speech.wait_for("the frequency box", lambda said: "Частота, МГц" in said)
+            check(expected["text"] in said, f"the box was announced as {said!r}")
+
+            xdotool("type", "--delay", "50", "7")
+            speech.wait_for("the typed 7", lambda said: "7" in said)
+            xdotool("key", "Tab")
+            said = speech.wait_for("OK", lambda said: "OK" in said)
+            check(expected["button"] in said, f"OK was announced as {said!r}")
+            xdotool("key", "space")
+            results = (f"L, мкГн 6{sep}03714243212803; C, пФ 85{sep}7142857142858; "
+                       f"W, М 42{sep}8571428571429")
+            said = speech.wait_for("the results", lambda said: results in said)
+            check(said.count(results) == 1, f"the results were said {said.count(results)} times")
+
+            xdotool("key", "Tab")
+            said = speech.wait_for("Exit", lambda said: "Exit" in said)
+            check(expected["button"] in said, f"Exit was announced as {said!r}")
+
+            # An overflow: the report is read, then what the click reached.
+            xdotool("key", "Tab")
+            speech.wait_for("the box again", lambda said: "Частота, МГц" in said)
+            xdotool("key", "ctrl+a")
+            xdotool("type", "--delay", "50", "1E+150")
+            speech.wait_for("the typed frequency", lambda said: "'0 '" in said)
+            xdotool("key", "Tab", "space")
+            said = speech.wait_for("the error report", lambda said: "Переполнение" in said)
+            check("Введите другую частоту" in said, f"the report was read as {said!r}")
+            xdotool("key", "Return")
+            reached = f"C, пФ 6E-148; W, М 3E-148"
+            speech.wait_for("what the failed click reached", lambda said: reached in said)
+        finally:
+            with open(transcript, "a", encoding="utf-8") as out:
+                out.write(f"== {locale}\n" + "\n".join(speech.lines()) + "\n")
+            for process in (program, orca):
+                if process is not None and process.poll() is None:
+                    process.send_signal(signal.SIGKILL)  # Orca may hang on SIGTERM
+                    process.wait()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--transcript", required=True)
+    args = parser.parse_args()
+    open(args.transcript, "w").close()
+    for locale in ("C.UTF-8", "ru_RU.UTF-8"):
+        run(args.binary, locale, args.transcript)
+    print(f"transcript: {args.transcript}")
+    if failures:
+        sys.exit(f"{len(failures)} check(s) failed")
+    print("orca: all checks passed")
+
+
+if __name__ == "__main__":
+    main()
