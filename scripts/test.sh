@@ -4,8 +4,9 @@
 # Installs what is missing, then builds and runs every test: the default
 # build (unit, window and end-to-end tests), the same under AddressSanitizer
 # and UndefinedBehaviorSanitizer, each fuzz target for LC_FUZZ_SECONDS (30
-# unless set), and the Windows build under Wine; and checks the format of
-# every C++ file. Warnings are errors here.
+# unless set), the Windows build under Wine, and the web page under Node.js
+# and headless Chromium; and checks the format of every C++ file. Warnings
+# are errors here.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -16,7 +17,12 @@ echo "== format"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run --Werror
 
 fuzz_seconds=${LC_FUZZ_SECONDS:-30}
-for preset in default asan fuzz windows; do
+# The page's test drives Chromium with puppeteer-core, from npm.
+if [ ! web/test/node_modules/.package-lock.json -nt web/test/package-lock.json ]; then
+  (cd web/test && npm ci --no-audit --no-fund)
+fi
+
+for preset in default asan fuzz windows web; do
   echo "== $preset"
   cmake --preset "$preset" -DLC_WERROR=ON -DLC_FUZZ_SECONDS="$fuzz_seconds" >/dev/null
   cmake --build --preset "$preset"

@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 
+#include "charconv.h"
 #include "lc/error.h"
 
 namespace lc {
@@ -54,7 +55,7 @@ bool isTooLarge(std::string_view number) {
 // for a double reads as the smallest one, so that it stays above 0.
 double readDecimal(std::string_view text) {
   double value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  const auto [end, ec] = fromChars(text.data(), text.data() + text.size(), value);
   if (ec == std::errc::result_out_of_range) {
     if (isTooLarge(text.substr(0, static_cast<std::size_t>(end - text.data())))) {
       throw RuntimeError(ErrorKind::Overflow);
@@ -157,8 +158,8 @@ std::string NumberToText(double value, const NumberFormat& format) {
 
   // "%.15G" without the C locale: the longest text is "-1.23456789012345e-308".
   std::array<char, 32> buffer{};
-  const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                 std::chars_format::general, detail::kSignificantDigits)
+  const auto end = detail::toChars(buffer.data(), buffer.data() + buffer.size(), value,
+                                   detail::kSignificantDigits)
                        .ptr;
   const std::string_view text(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
   if (const auto e = text.find('e'); e != std::string_view::npos) buffer[e] = 'E';
@@ -203,7 +204,7 @@ double TextToNumber(std::string_view text, const NumberFormat& format) {
   }
 
   double value = 0;
-  const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+  const auto [end, ec] = detail::fromChars(number.data(), number.data() + number.size(), value);
   if (ec == std::errc::invalid_argument || end != number.data() + number.size() ||
       !detail::hasWrittenForm(number)) {
     throw unreadable();

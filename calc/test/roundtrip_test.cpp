@@ -4,13 +4,13 @@
 // judged against the C library: "%.15G"/"%.14E" and strtod in the "C" locale.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <random>
 #include <string>
 
 #include "lc/calc.h"
+#include "lc/testing/bits.h"
 #include "lc/testing/c_library.h"
 #include "lc/testing/raises.h"
 
@@ -24,7 +24,7 @@ double randomFiniteDouble(std::mt19937_64& random) {
   const std::uint64_t sign = random() & 1;
   const std::uint64_t exponent = std::uniform_int_distribution<std::uint64_t>(0, 2046)(random);
   const std::uint64_t fraction = random() & ((std::uint64_t{1} << 52) - 1);
-  return std::bit_cast<double>(sign << 63 | exponent << 52 | fraction);
+  return lc::testing::doubleOf(sign << 63 | exponent << 52 | fraction);
 }
 
 class RoundTrip : public ::testing::TestWithParam<const char*> {};
@@ -45,8 +45,7 @@ TEST_P(RoundTrip, readsBackTheDoubleRoundedToFifteenDigits) {
       continue;
     }
     const double back = lc::TextToNumber(text, format);
-    ASSERT_EQ(std::bit_cast<std::uint64_t>(back),
-              std::bit_cast<std::uint64_t>(x == 0 ? 0.0 : expected))
+    ASSERT_EQ(lc::testing::bitsOf(back), lc::testing::bitsOf(x == 0 ? 0.0 : expected))
         << text << " from " << std::hexfloat << x;
     ++checked;
   }
