@@ -248,11 +248,11 @@ void Form1::layOut(UINT dpi) {
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  const lc::form::FontSpec& spec = lc::form::kFrequencyFont;
+  const lc::form::FontSpec& box = lc::form::kFrequencyFont;
   HFONT frequencyFont =
-      CreateFontW(-scaled(spec.pixels, dpi), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
-                  static_cast<BYTE>(spec.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, toUtf16(spec.family).c_str());
+      CreateFontW(-scaled(box.pixels, dpi), 0, 0, 0, box.weight, FALSE, FALSE, FALSE,
+                  static_cast<BYTE>(box.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, toUtf16(box.family).c_str());
   // The system's message font, at the size the captions and a 15-digit
   // result were laid out for.
   NONCLIENTMETRICSW metrics{};
