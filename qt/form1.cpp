@@ -6,8 +6,6 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QMessageBox>
-#include <algorithm>
-#include <vector>
 
 #include "lc/form/layout.h"
 
@@ -116,17 +114,12 @@ void Form1::createControls() {
   setUpCaption(Label3, ControlId::Label3, LL);
 
   // The controls that take the focus, in the order of their tab indices.
-  std::vector<const lc::form::Control*> stops;
-  for (const auto& control : lc::form::kControls) {
-    if (control.kind == lc::form::ControlKind::TextBox ||
-        control.kind == lc::form::ControlKind::PushButton) {
-      stops.push_back(&control);
-    }
-  }
-  std::sort(stops.begin(), stops.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
-  for (std::size_t i = 1; i < stops.size(); ++i) {
-    setTabOrder(findChild<QWidget*>(toQString(stops[i - 1]->name)),
-                findChild<QWidget*>(toQString(stops[i]->name)));
+  QWidget* previous = nullptr;
+  for (const lc::form::Control* control : lc::form::inTabOrder()) {
+    if (!lc::form::takesFocus(control->kind)) continue;
+    auto* widget = findChild<QWidget*>(toQString(control->name));
+    if (previous != nullptr) setTabOrder(previous, widget);
+    previous = widget;
   }
   F->setFocus();
 }

@@ -5,9 +5,6 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <algorithm>
-#include <vector>
-
 #include "utf16.h"
 
 namespace {
@@ -24,7 +21,6 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 // The dialog manager tabs between the controls (IsDialogMessage).
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kCopyCommand = 1;
-constexpr int kAnnouncerId = 99;
 
 // UI Automation's LiveSetting property and its value Polite: the screen
 // reader finishes what it is saying first.
@@ -33,10 +29,6 @@ constexpr GUID kLiveSetting = {
 constexpr LONG kPolite = 1;
 // The API takes the object id as a DWORD, though OBJID_CLIENT is negative.
 constexpr DWORD kClient = static_cast<DWORD>(OBJID_CLIENT);
-
-// Control ids start above IDOK and IDCANCEL, which the dialog manager sends
-// for Enter and Escape when no button is the default: those must not click.
-int idOf(ControlId id) { return 100 + static_cast<int>(id); }
 
 int scaled(int pixels, UINT dpi) {
   return MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
@@ -148,8 +140,8 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       layOut(GetDpiForWindow(window_));
       return 0;
     case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == idOf(ControlId::Ok)) Ok_Click();
-      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == idOf(ControlId::Command1))
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == controlId(ControlId::Ok)) Ok_Click();
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == controlId(ControlId::Command1))
         Command1_Click();
       return 0;
     case WM_DRAWITEM:
@@ -191,21 +183,19 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void Form1::createControls() {
   for (const auto& description : lc::form::kControls) {
     const ControlClass kind = classOf(description.kind);
-    controls_[static_cast<std::size_t>(description.id)] = CreateWindowExW(
-        kind.exStyle, kind.name, toUtf16(description.text).c_str(),
-        WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(idOf(description.id))), instance_, nullptr);
+    controls_[static_cast<std::size_t>(description.id)] =
+        CreateWindowExW(kind.exStyle, kind.name, toUtf16(description.text).c_str(),
+                        WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(description.id))),
+                        instance_, nullptr);
   }
   SendMessageW(control(ControlId::F), EM_SETLIMITTEXT, lc::form::kMaxFrequencyLength, 0);
 
   // The dialog manager tabs in the order of the siblings, and a sibling
   // earlier in that order is drawn above a later one: in tab-index order the
   // box comes before, and so above, the frame drawn round it.
-  std::vector<const lc::form::Control*> order;
-  for (const auto& description : lc::form::kControls) order.push_back(&description);
-  std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
   HWND previous = HWND_TOP;
-  for (const auto* description : order) {
+  for (const auto* description : lc::form::inTabOrder()) {
     HWND child = control(description->id);
     SetWindowLongPtrW(child, GWL_STYLE, GetWindowLongPtrW(child, GWL_STYLE) | WS_CLIPSIBLINGS);
     SetWindowPos(child, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -214,9 +204,9 @@ void Form1::createControls() {
 
   // No size: nothing to see or click. Marked as a polite live region where
   // the system's accessibility services can say so.
-  announcer_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 0, 0, 0, 0,
-                               window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAnnouncerId)),
-                               instance_, nullptr);
+  announcer_ = CreateWindowExW(
+      0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 0, 0, 0, 0, window_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAnnouncerControlId)), instance_, nullptr);
   if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
                                  IID_IAccPropServices,
                                  reinterpret_cast<void**>(&accessibility_)))) {

@@ -24,6 +24,13 @@ class Form1 : private lc::form::View {
   // the exit status.
   int run(int show);
 
+  // The id of a control in its window (GetDlgItem). They start above IDOK
+  // and IDCANCEL, which the dialog manager sends for Enter and Escape when no
+  // button is the default: those must not click.
+  static constexpr int controlId(lc::form::ControlId id) { return 100 + static_cast<int>(id); }
+  // The live region that screen readers read after each click.
+  static constexpr int kAnnouncerControlId = 99;
+
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);

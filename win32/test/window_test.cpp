@@ -76,7 +76,7 @@ class Lccalc {
     CloseHandle(process_.hProcess);
   }
 
-  HWND control(ControlId id) const { return GetDlgItem(window, 100 + static_cast<int>(id)); }
+  HWND control(ControlId id) const { return GetDlgItem(window, Form1::controlId(id)); }
 
   // The control that has the keyboard focus in lccalc's thread.
   HWND focus() const {
@@ -218,7 +218,7 @@ TEST(Win32Window, givesTheFrequencyBoxItsOwnFont) {
   ASSERT_NE(window, nullptr);
   LOGFONTW font{};
   const auto handle = reinterpret_cast<HFONT>(
-      SendMessageW(GetDlgItem(window, 100 + static_cast<int>(ControlId::F)), WM_GETFONT, 0, 0));
+      SendMessageW(GetDlgItem(window, Form1::controlId(ControlId::F)), WM_GETFONT, 0, 0));
   ASSERT_NE(GetObjectW(handle, sizeof font, &font), 0);
   EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
   EXPECT_EQ(font.lfHeight, -18);
@@ -283,7 +283,7 @@ TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
     EXPECT_EQ(app.results(), c.expected) << toUtf8(c.frequency);
   }
   // The live region a screen reader reads after the click.
-  EXPECT_EQ(textOf(GetDlgItem(app.window, 99)),
+  EXPECT_EQ(textOf(GetDlgItem(app.window, Form1::kAnnouncerControlId)),
             L"L, мкГн 6.03714243212802E-20; C, пФ 8.57142857142858E-19; W, М 4.28571428571429E-19");
 
   // An overflow after the wavelength: a box titled as the window names it,

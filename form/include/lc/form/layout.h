@@ -7,6 +7,7 @@
 // pixel), from the top-left corner of the client area.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <optional>
@@ -68,6 +69,19 @@ inline constexpr std::array<Control, 10> kControls{{
 }};
 
 constexpr const Control& control(ControlId id) { return kControls[static_cast<std::size_t>(id)]; }
+
+// Every control, in the order of its tab index.
+constexpr std::array<const Control*, kControls.size()> inTabOrder() {
+  std::array<const Control*, kControls.size()> order{};
+  for (std::size_t i = 0; i < kControls.size(); ++i) order[i] = &kControls[i];
+  std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
+  return order;
+}
+
+// Whether the keyboard's focus visits a control of this kind.
+constexpr bool takesFocus(ControlKind kind) {
+  return kind == ControlKind::TextBox || kind == ControlKind::PushButton;
+}
 
 // The caption shown above a result field (L, C or LL).
 constexpr std::string_view captionOf(Field field) {
