@@ -2,17 +2,21 @@
 # SPDX-FileCopyrightText: 2026 The lccalc developers
 # SPDX-License-Identifier: MIT
 # Installs the packages of debian-packages.txt that are not installed yet:
-# those before its "[bench]" line, and with the argument "bench" those after
-# it too, and generates the ru_RU.UTF-8 locale the tests use. Does nothing,
-# quickly, when all is there.
+# those before its first "[section]" line, and those of each section named
+# as an argument ("setup.sh bench" for the benchmarks), and generates the
+# ru_RU.UTF-8 locale the tests use. Does nothing, quickly, when all is there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-if [ "${1:-}" = bench ]; then
-  mapfile -t wanted < <(sed -e 's/#.*//' -e '/^\[bench\]/d' -e '/^[[:space:]]*$/d' "$root/debian-packages.txt")
-else
-  mapfile -t wanted < <(sed -e '/^\[bench\]/,$d' -e 's/#.*//' -e '/^[[:space:]]*$/d' "$root/debian-packages.txt")
-fi
+mapfile -t wanted < <(awk -v sections=" $* " '
+  /^\[.*\]$/ { section = substr($0, 2, length($0) - 2); next }
+  { sub(/#.*/, "") }
+  NF && (section == "" || index(sections, " " section " ")) { print $1 }
+' "$root/debian-packages.txt")
+# Debian's nodejs comes without npm, which is a package of its own; a
+# Node.js from elsewhere may bundle npm (and conflict with Debian's).
+command -v npm >/dev/null || wanted+=(npm)
+
 # The tests run in a Russian locale too; glibc needs it generated.
 ensure_locale() {
   locale -a 2>/dev/null | grep -qx 'ru_RU.utf8' && return 0

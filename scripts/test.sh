@@ -13,8 +13,14 @@ cd "$root"
 "$root/scripts/setup.sh"
 
 echo "== format"
-# Every tracked C++ file as .clang-format has it.
-git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run --Werror
+# Every tracked C++ file as .clang-format has it. The style is clang-format
+# 14's; other versions format some lines differently, so where the release
+# has no clang-format-14 (Debian 13) the check is skipped.
+if command -v clang-format-14 >/dev/null; then
+  git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run --Werror
+else
+  echo "format: skipped: this system has no clang-format-14, the version the style is checked with"
+fi
 
 fuzz_seconds=${LC_FUZZ_SECONDS:-30}
 # The page's test drives Chromium with puppeteer-core, from npm.

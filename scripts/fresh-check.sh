@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
+# Runs the README's test command as a new user would: on a minimal Debian
+# (debootstrap --variant=minbase) of RELEASE, bookworm (12) by default or
+# trixie (13), into which this repository's committed HEAD is cloned. Run as
+# root; it takes most of an hour. Prints the time taken and exits with the
+# test command's status.
+#
+# Usage: scripts/fresh-check.sh [RELEASE] [COMMAND...]
+#   COMMAND, run in the clone instead of scripts/test.sh, helps to look into
+#   a failure (the chroot stays in build/fresh/RELEASE until the next run).
+#
+# The base system is downloaded once and cached in build/fresh/RELEASE.tgz.
+# This machine's extra CA certificates (/usr/local/share/ca-certificates),
+# which a TLS-inspecting proxy may need, are trusted inside the chroot too;
+# they belong to the network, not to the project.
+set -euo pipefail
+release=${1:-bookworm}
+shift || true
+root=$(cd "$(dirname "$0")/.." && pwd)
+fresh=$root/build/fresh
+chroot_dir=$fresh/$release
+mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
+
+[ "$(id -u)" -eq 0 ] || { echo "fresh-check: run as root" >&2; exit 2; }
+command -v debootstrap >/dev/null || "$root/scripts/setup.sh" fresh
+
+mounted=()
+cleanup() {
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -l "${mounted[i]}" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+bind() {  # bind SOURCE TARGET-IN-CHROOT [mount options...]
+  mkdir -p "$chroot_dir$2"
+  mount "${@:3}" "$1" "$chroot_dir$2"
+  mounted+=("$chroot_dir$2")
+}
+
+start=$(date +%s)
+mkdir -p "$fresh"
+# git and ca-certificates: what a user who cloned the repository has.
+if [ ! -f "$fresh/$release.tgz" ]; then
+  echo "== making the $release base system (cached in $fresh/$release.tgz)"
+  debootstrap --variant=minbase --include=ca-certificates,git \
+    --make-tarball="$fresh/$release.tgz" "$release" "$fresh/tmp-$release" "$mirror"
+fi
+rm -rf "$chroot_dir"
+debootstrap --variant=minbase --include=ca-certificates,git \
+  --unpack-tarball="$fresh/$release.tgz" "$release" "$chroot_dir" "$mirror"
+
+cp /etc/resolv.conf "$chroot_dir/etc/resolv.conf"
+if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then
+  mkdir -p "$chroot_dir/usr/local/share/ca-certificates"
+  cp /usr/local/share/ca-certificates/*.crt "$chroot_dir/usr/local/share/ca-certificates/"
+  chroot "$chroot_dir" update-ca-certificates >/dev/null
+fi
+git clone -q "$root" "$chroot_dir/root/lccalc"
+echo "== cloned $(git -C "$root" rev-parse --short HEAD) into a fresh $release"
+[ -z "$(git -C "$root" status --porcelain)" ] || echo "(uncommitted changes are not in the clone)"
+
+bind proc /proc -t proc
+bind sysfs /sys -t sysfs
+bind /dev /dev --rbind --make-rslave
+command=("$@")
+[ ${#command[@]} -ne 0 ] || command=(scripts/test.sh)
+status=0
+chroot "$chroot_dir" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 CI=true \
+  PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+  NODE_EXTRA_CA_CERTS=/etc/ssl/certs/ca-certificates.crt \
+  /bin/bash -c 'cd /root/lccalc && "$@"' bash "${command[@]}" </dev/null || status=$?
+elapsed=$(($(date +%s) - start))
+printf '== fresh %s: %s exited with %d after %dm%02ds\n' "$release" "${command[*]}" "$status" \
+  $((elapsed / 60)) $((elapsed % 60))
+exit "$status"
