@@ -30,7 +30,11 @@ double CheckedDivide(double a, double b) {
 }
 
 double CheckedPower(double base, int exponent) {
-  return detail::checkResult(std::pow(base, exponent));
+  const double power = detail::checkResult(std::pow(base, exponent));
+  // A subnormal power keeps fewer significant bits the smaller it is, so
+  // anything computed from it would be shown with wrong digits: it counts
+  // as underflowed, like one that rounds to zero.
+  return std::fpclassify(power) == FP_SUBNORMAL ? std::copysign(0.0, power) : power;
 }
 
 bool LessOrEqual(double value, int limit) noexcept {

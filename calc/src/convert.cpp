@@ -27,14 +27,18 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // digit. `number` is an unsigned decimal that from_chars has just read:
 // digits, an optional "." and digits, an optional exponent; it is not zero.
 bool isTooLarge(std::string_view number) {
+  // Decimal exponents of doubles lie within +-400. Beyond this bound an
+  // exponent decides alone, and clamping it there keeps the sum below far
+  // from the ends of long long, whatever the exponent and the digit count.
+  constexpr long long kFar = 1LL << 48;
   const auto exponentAt = number.find_first_of("eE");
   long long exponent = 0;
   if (exponentAt != std::string_view::npos) {
     std::string_view text = number.substr(exponentAt + 1);
     if (text.front() == '+') text.remove_prefix(1);
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), exponent);
-    // An exponent too long even for long long decides alone.
-    if (ec == std::errc::result_out_of_range) return text.front() != '-';
+    if (ec == std::errc::result_out_of_range) exponent = text.front() == '-' ? -kFar : kFar;
+    exponent = std::clamp(exponent, -kFar, kFar);
     number = number.substr(0, exponentAt);
   }
   const auto point = number.find('.');

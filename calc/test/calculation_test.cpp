@@ -126,7 +126,11 @@ TEST(OkClick, stopsAtTheFailingStepAndKeepsEarlierTexts) {
       {"2E-306", ErrorKind::Overflow, {"", "1.5E+308", "old C", "old L"}},
       // The square of the angular frequency underflows to zero.
       {"1E-300", ErrorKind::DivisionByZero, {"", "3E+302", "6E+302", "old L"}},
-      {"2.5E-169", ErrorKind::DivisionByZero, {"", "1.2E+171", "2.4E+171", "old L"}},
+      // ... or is a subnormal, whose few bits would give wrong digits.
+      {"1E-165", ErrorKind::DivisionByZero, {"", "3E+167", "6E+167", "old L"}},
+      {"2.3752677487898742E-161",  // the largest such frequency
+       ErrorKind::DivisionByZero,
+       {"", "1.26301550700059E+163", "2.52603101400118E+163", "old L"}},
       // The square passes the range.
       {"1E+150", ErrorKind::Overflow, {"", "3E-148", "6E-148", "old L"}},
       // The angular frequency passes the range.
@@ -143,8 +147,9 @@ TEST(OkClick, stopsAtTheFailingStepAndKeepsEarlierTexts) {
 
 TEST(OkClick, computesAtTheEdgesOfTheWorkingRange) {
   const Results cases[] = {
-      // Just above the range where the square underflows.
-      {"2.6E-169", "1.15384615384615E+171", "2.3076923076923E+171", "8.77076430998349E+169"},
+      // The smallest frequency whose square is a normal double.
+      {"2.3752677487898746E-161", "1.26301550700059E+163", "2.52603101400118E+163",
+       "1.77916771894143E+162"},
       // Just below the range where the square overflows.
       {"2.1E+147", "1.42857142857143E-145", "2.85714285714286E-145", "2.01238081070934E-146"},
   };

@@ -44,7 +44,9 @@ TEST(CheckedArithmetic, raisesTheKindOfTheRoundedResult) {
 }
 
 TEST(CheckedArithmetic, letsUnderflowAndInexactResultsPass) {
-  EXPECT_EQ(lc::CheckedPower(1e-200, 2), 0.0);                      // underflows to zero
+  EXPECT_EQ(lc::CheckedPower(1e-200, 2), 0.0);    // underflows to zero
+  EXPECT_EQ(lc::CheckedPower(1.2e-154, 2), 0.0);  // a subnormal power has lost its precision
+  EXPECT_EQ(lc::CheckedPower(kMinNormal, 1), kMinNormal);
   EXPECT_EQ(lc::CheckedMultiply(kMinNormal, 0.5), kMinNormal / 2);  // subnormal
   EXPECT_EQ(lc::CheckedDivide(1, 3), 1.0 / 3);
   EXPECT_EQ(lc::CheckedAdd(0.1, 0.2), 0.1 + 0.2);

@@ -75,6 +75,8 @@ TEST(LeadingNumber, raisesOverflowBeyondTheDoubleRange) {
       "1797693134862315807937289714053034150799341327710e260",  // just past the rounding limit
       "1e99999999999999999999999",                              // exponent too long for an integer
       "0.000000000000000000001e330",
+      "12e9223372036854775807",  // the largest exponent an integer holds, and two digits
+      "-12e9223372036854775807",
   };
   for (const char* text : cases) {
     EXPECT_EQ(kindRaisedBy([&] { lc::LeadingNumber(text); }), ErrorKind::Overflow) << text;
@@ -89,6 +91,7 @@ TEST(LeadingNumber, keepsTheSignOfANumberTooSmallForADouble) {
       {"100000000000000000000e-350", kMinSubnormal},
       {"2e-324", kMinSubnormal},  // below half the smallest double, so it would round to 0
       {"0e-400", 0},              // zero stays zero
+      {"-0.001e-9223372036854775808", -kMinSubnormal},  // the smallest exponent an integer holds
   };
   for (const auto& c : cases) {
     EXPECT_EQ(lc::LeadingNumber(c.text), c.value) << c.text;
@@ -100,6 +103,7 @@ TEST(LeadingNumber, skipsBlanksAndInvisibleMarksOfCopiedText) {
   const char* marks[] = {
       "\u00A0",  // no-break space
       "\u202F",  // narrow no-break space
+      "\u2000",  // en quad, the first of the typographic spaces
       "\u2003",  // em space
       "\u3000",  // ideographic space
       "\u0085",  // next line
@@ -130,7 +134,10 @@ TEST(LeadingNumber, skipsBlanksAndInvisibleMarksOfCopiedText) {
        0},  // no blanks between the sign and the digits
       {"\xC0\xA0"
        "7",
-       0},              // an overlong space is malformed UTF-8, not a blank
+       0},  // an overlong space is malformed UTF-8, not a blank
+      {"\xE0\x80\xA0"
+       "7",
+       0},              // so is a three-byte one
       {"\xE2\x80", 0},  // a truncated sequence
       {"\u0667", 0},    // an Arabic-Indic digit seven: digits are ASCII only
   };
@@ -265,7 +272,8 @@ TEST(TextToNumber, rejectsEverythingElseAsUnreadable) {
 
 TEST(TextToNumber, raisesOverflowBeyondTheDoubleRange) {
   // The 15-digit rounding of the largest double lies beyond it.
-  const char* cases[] = {"1.79769313486232E+308", "-1E+309", "1E+99999999999999999999"};
+  const char* cases[] = {"1.79769313486232E+308", "-1E+309", "1E+99999999999999999999",
+                         "12E+9223372036854775807"};
   for (const char* text : cases) {
     EXPECT_EQ(kindRaisedBy([&] { lc::TextToNumber(text); }), ErrorKind::Overflow) << text;
   }

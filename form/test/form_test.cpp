@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "lc/form/layout.h"
 
 namespace {
 
@@ -122,6 +125,40 @@ TEST(FormClick, blanksUnreachedResultsAndReportsOnce) {
   view.typed = "144";
   form.clickOk();
   EXPECT_EQ(view.shown[static_cast<int>(Field::C)], "4.16666666666666");
+}
+
+TEST(FormClick, aFailedClickSaysWhatWasReadAndAnnouncesOnlyWhatItReached) {
+  struct Case {
+    const char* typed;
+    const char* hint;
+    std::vector<std::string> announced;
+  };
+  const Case cases[] = {
+      {"1E+150", "Прочитано: 1E+150 МГц", {"C, пФ 6E-148; W, М 3E-148"}},
+      {"1e400", "Прочитано: число вне диапазона", {}},  // nothing reached, nothing said
+  };
+  for (const auto& c : cases) {
+    FakeView view;
+    Form form(view, NumberFormat{"."});
+    view.typed = "7";
+    form.clickOk();
+    view.announced.clear();
+    view.typed = c.typed;
+    form.clickOk();
+    EXPECT_EQ(view.hint, c.hint) << c.typed;
+    EXPECT_EQ(view.announced, c.announced) << c.typed;
+  }
+}
+
+TEST(Layout, visitsTheControlsInTheirTabOrder) {
+  const std::vector<std::pair<std::string_view, int>> expected = {
+      {"F", 0},        {"Ok", 1},     {"L", 2},      {"C", 3},      {"LL", 4},
+      {"Command1", 5}, {"Frame1", 6}, {"Label1", 7}, {"Label2", 8}, {"Label3", 9}};
+  std::vector<std::pair<std::string_view, int>> order;
+  for (const lc::form::Control* control : lc::form::inTabOrder()) {
+    order.emplace_back(control->name, control->tabIndex);
+  }
+  EXPECT_EQ(order, expected);
 }
 
 }  // namespace

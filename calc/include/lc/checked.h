@@ -5,7 +5,7 @@
 // Integer constants mixed in are converted to double first (exactly, for
 // 16- and 32-bit integers), so every operation works in double precision.
 // A result that underflows to a subnormal or to zero, or is merely inexact,
-// is no error.
+// is no error; a power flushes a subnormal result to zero.
 #pragma once
 
 namespace lc {
@@ -24,7 +24,9 @@ double CheckedMultiply(double a, double b);
 double CheckedDivide(double a, double b);
 
 // base raised to `exponent`. Raises RuntimeError(Overflow) when the power
-// is infinite and RuntimeError(InvalidResult) when it is NaN.
+// is infinite and RuntimeError(InvalidResult) when it is NaN. A power below
+// the smallest normal double (2.2250738585072014E-308) has lost precision
+// and is returned as 0 (with its sign), as if it had underflowed entirely.
 double CheckedPower(double base, int exponent);
 
 // value <= limit, compared numerically. Raises nothing; NaN is never
