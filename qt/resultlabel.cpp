@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 
 #include "lc/form/form.h"
@@ -35,9 +36,10 @@ ResultLabel::ResultLabel(const lc::NumberFormat& format, QWidget* parent)
   setTextFormat(Qt::PlainText);
   setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   setIndent(lc::form::kResultIndent);
-  // Selectable with the mouse, but no Tab stop.
+  // Selectable with the mouse, and then copied with the keyboard's Copy;
+  // but no Tab stop.
   setTextInteractionFlags(Qt::TextSelectableByMouse);
-  setFocusPolicy(Qt::NoFocus);
+  setFocusPolicy(Qt::ClickFocus);
 }
 
 void ResultLabel::setResult(const QString& text) {
@@ -60,17 +62,29 @@ void ResultLabel::changeEvent(QEvent* event) {
   if (event->type() == QEvent::FontChange) showFitted();
 }
 
+void ResultLabel::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Copy)) {
+    copy();
+    return;
+  }
+  QLabel::keyPressEvent(event);
+}
+
 void ResultLabel::contextMenuEvent(QContextMenuEvent* event) {
   if (result_.isEmpty()) return;
   QMenu menu(this);
   // Qt's own wording, so that its Russian translation applies.
-  const QAction* copy = menu.addAction(QCoreApplication::translate("QWidgetTextControl", "&Copy"));
-  connect(copy, &QAction::triggered, this, [this] {
-    // A selection of an elided text would hold the ellipsis: copy it whole.
-    const bool partial = hasSelectedText() && text() == result_;
-    QGuiApplication::clipboard()->setText(partial ? selectedText() : result_);
-  });
+  const QAction* copyAction =
+      menu.addAction(QCoreApplication::translate("QWidgetTextControl", "&Copy"));
+  connect(copyAction, &QAction::triggered, this, &ResultLabel::copy);
   menu.exec(event->globalPos());
+}
+
+void ResultLabel::copy() {
+  if (result_.isEmpty()) return;
+  // A selection of an elided text would hold the ellipsis: copy it whole.
+  const bool partial = hasSelectedText() && text() == result_;
+  QGuiApplication::clipboard()->setText(partial ? selectedText() : result_);
 }
 
 // Shows the result whole when it fits between the indents, otherwise elided.

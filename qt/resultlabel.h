@@ -29,10 +29,14 @@ class ResultLabel : public QLabel {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void showFitted();
+  // Copies the selected part of the result, or the whole result when none
+  // is selected or what is shown is elided.
+  void copy();
 
   const lc::NumberFormat& format_;
   QString result_;

@@ -3,14 +3,24 @@
 """End-to-end test of the real lccalc binary, seen as a screen reader sees it.
 
 Run inside a D-Bus session of its own (the CTest test wraps it in
-dbus-run-session). It starts its own Xvfb, then the program with Qt's
-accessibility bridge on, drives it with xdotool and reads it through AT-SPI.
+dbus-run-session), with a private runtime folder. It starts the display of
+one set-up, then the program with Qt's accessibility bridge on, drives it
+and reads it through AT-SPI. The set-ups:
+  xvfb     a bare X server; keys and clicks through xdotool;
+  openbox  the same under a real window manager, which must show the title,
+           offer no maximise, keep the size, close the program with status 0
+           and give the focus back where it was;
+  weston   a Wayland compositor (headless, so with no keyboard to focus);
+           typing and clicks through the accessibility bus, and no error of
+           Qt's Wayland plugin.
 Needs Debian's python3 with python3-pyatspi: run it with /usr/bin/python3.
 """
 import argparse
+import contextlib
 import os
 import subprocess
 import sys
+import tempfile
 import time
 
 import pyatspi
@@ -20,6 +30,8 @@ from xvfb import private_display  # noqa: E402
 
 TITLE = "Расчет LC-конура" + " " * 31 + "TIRVAL"
 TIMEOUT = 20.0
+# A single-line text box is a "text" before AT-SPI 2.50 and an "entry" after.
+TEXT_ROLES = (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY)
 
 failures = []
 
@@ -55,18 +67,21 @@ def descendants(node):
 def find_window():
     for app in pyatspi.Registry.getDesktop(0):
         for frame in app or []:
-            if frame is not None and frame.name == TITLE:
+            if frame is not None and frame.name == TITLE and frame.getRole() == pyatspi.ROLE_FRAME:
                 return frame
+    return None
+
+
+def find_alert():
+    for app in pyatspi.Registry.getDesktop(0):
+        for node in descendants(app):
+            if node.getRole() in (pyatspi.ROLE_ALERT, pyatspi.ROLE_DIALOG) and node.name == TITLE:
+                return node
     return None
 
 
 def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], check=True)
-
-
-def click(node):
-    x, y, width, height = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    xdotool("mousemove", "--sync", x + width // 2, y + height // 2, "click", 1)
 
 
 def labelled_by(node):
@@ -76,47 +91,160 @@ def labelled_by(node):
     return []
 
 
+def focused(node):
+    return node.getState().contains(pyatspi.STATE_FOCUSED)
+
+
+class X11:
+    """Keys and clicks as a user's, through the X server."""
+    wayland = False
+
+    def __init__(self, window_manager):
+        self.window_manager = window_manager
+
+    def window_id(self):
+        return subprocess.run(["xdotool", "search", "--name", "TIRVAL"], capture_output=True,
+                              text=True, check=True).stdout.split()[0]
+
+    def give_focus(self):
+        # With no window manager the window gets the keyboard only when given it.
+        if not self.window_manager:
+            xdotool("windowfocus", "--sync", self.window_id())
+
+    def click(self, node):
+        x, y, width, height = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        xdotool("mousemove", "--sync", x + width // 2, y + height // 2, "click", 1)
+
+    def type(self, box, text):
+        self.click(box)
+        xdotool("key", "--clearmodifiers", "ctrl+a")
+        xdotool("type", "--delay", "50", text)
+
+    def dismiss(self, alert):
+        xdotool("key", "Return")
+
+
+class Wayland(X11):
+    """A Wayland client takes no input from other programs: the
+    accessibility bus types and presses, as an assistive tool would."""
+    wayland = True
+
+    def click(self, node):
+        node.queryAction().doAction(0)
+
+    def type(self, box, text):
+        box.queryEditableText().setTextContents(text)
+
+    def dismiss(self, alert):
+        self.click(next(n for n in descendants(alert) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON))
+
+
+@contextlib.contextmanager
+def xvfb(window_manager=False):
+    with private_display() as display:
+        os.environ["DISPLAY"] = display
+        manager = None
+        if window_manager:
+            manager = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+            wait_for("openbox to manage the screen", lambda: subprocess.run(
+                ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True,
+                text=True).stdout.count("window id"))
+        try:
+            yield X11(window_manager), {"DISPLAY": display}
+        finally:
+            if manager is not None:
+                manager.kill()
+                manager.wait()
+
+
+@contextlib.contextmanager
+def weston():
+    socket = f"lccalc-e2e-{os.getpid()}"
+    compositor = subprocess.Popen(
+        ["weston", "--backend=headless-backend.so", f"--socket={socket}", "--idle-time=0",
+         "--width=640", "--height=400"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        wait_for("weston's socket",
+                 lambda: os.path.exists(os.path.join(os.environ["XDG_RUNTIME_DIR"], socket)))
+        os.environ.pop("DISPLAY", None)
+        yield Wayland(True), {"WAYLAND_DISPLAY": socket}
+    finally:
+        compositor.kill()
+        compositor.wait()
+
+
+SETUPS = {"xvfb": lambda: xvfb(), "openbox": lambda: xvfb(window_manager=True), "weston": weston}
+
+
+def start(binary, display, locale):
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LC_ALL=locale, **display)
+    for key in ("QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"):
+        if key not in display:
+            env.pop(key, None)
+    return subprocess.Popen([binary], env=env, stderr=subprocess.PIPE, text=True)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True)
-    parser.add_argument("--screenshot", required=True)
+    parser.add_argument("--setup", choices=SETUPS, default="xvfb")
+    parser.add_argument("--screenshot")
     args = parser.parse_args()
 
-    with private_display() as display:
-        os.environ["DISPLAY"] = display
-        for locale, check_program in [("C.UTF-8", lambda p: run(p, args.screenshot)),
-                                      ("ru_RU.UTF-8", run_with_commas)]:
-            env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LC_ALL=locale)
-            env.pop("QT_QPA_PLATFORM", None)
-            program = subprocess.Popen([args.binary], env=env)
-            try:
-                check_program(program)
-            finally:
-                if program.poll() is None:
-                    program.kill()
-                    program.wait()
+    with tempfile.TemporaryDirectory() as runtime:
+        os.environ["XDG_RUNTIME_DIR"] = runtime
+        with SETUPS[args.setup]() as (driver, display):
+            locales = [("C.UTF-8", lambda p: run(p, driver, args.screenshot))]
+            if args.setup == "xvfb":
+                locales.append(("ru_RU.UTF-8", lambda p: run_with_commas(p, driver)))
+            for locale, check_program in locales:
+                program = start(args.binary, display, locale)
+                try:
+                    check_program(program)
+                finally:
+                    if program.poll() is None:
+                        program.kill()
+                    errors = program.communicate()[1]
+                    sys.stderr.write(errors)
+                # Qt's platform plugin says so when it could not do its work.
+                check("qt.qpa" not in errors, f"Qt's platform plugin reported errors: {errors!r}")
     if failures:
         sys.exit(f"{len(failures)} check(s) failed")
-    print("end-to-end: all checks passed")
+    print(f"end-to-end ({args.setup}): all checks passed")
 
 
-def run(program, screenshot):
+def check_window_manager(driver):
+    """What the window manager shows of the window and offers for it."""
+    wid = driver.window_id()
+    props = subprocess.run(["xprop", "-id", wid, "_NET_WM_NAME", "WM_NORMAL_HINTS",
+                            "_NET_WM_ALLOWED_ACTIONS"], capture_output=True, text=True).stdout
+    check(f'_NET_WM_NAME(UTF8_STRING) = "{TITLE}"' in props, f"the title bar's text: {props!r}")
+    minimum = [line for line in props.splitlines() if "minimum size" in line]
+    maximum = [line for line in props.splitlines() if "maximum size" in line]
+    check(minimum and maximum and minimum[0].split(":")[1] == maximum[0].split(":")[1]
+          and "330 by 219" in minimum[0], f"the size hints: {minimum} {maximum}")
+    check("_NET_WM_ACTION_MAXIMIZE" not in props and "_NET_WM_ACTION_CLOSE" in props,
+          f"the window manager offers {props!r}")
+
+
+def run(program, driver, screenshot):
     window = wait_for("the window on the accessibility bus", find_window)
-    check(window.getRoleName() == "frame", f"the window is a {window.getRoleName()!r}, not a frame")
     nodes = list(descendants(window))
     by_name = {}
     for node in nodes:
-        by_name.setdefault((node.getRoleName(), node.name), node)
+        role = node.getRole()
+        by_name.setdefault((pyatspi.ROLE_TEXT if role in TEXT_ROLES else role, node.name), node)
     origin = window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
 
     # Every control with its role, name and place in the window (logical pixels).
     expected = [
-        ("text", "Частота, МГц", (40, 32, 81, 33)),
-        ("push button", "OK", (40, 96, 81, 33)),
-        ("push button", "Exit", (40, 160, 81, 33)),
-        ("label", "L, мкГн", (184, 16, 121, 17)),
-        ("label", "C, пФ", (184, 80, 121, 17)),
-        ("label", "W, М", (184, 144, 121, 17)),
+        (pyatspi.ROLE_TEXT, "Частота, МГц", (40, 32, 81, 33)),
+        (pyatspi.ROLE_PUSH_BUTTON, "OK", (40, 96, 81, 33)),
+        (pyatspi.ROLE_PUSH_BUTTON, "Exit", (40, 160, 81, 33)),
+        (pyatspi.ROLE_LABEL, "L, мкГн", (184, 16, 121, 17)),
+        (pyatspi.ROLE_LABEL, "C, пФ", (184, 80, 121, 17)),
+        (pyatspi.ROLE_LABEL, "W, М", (184, 144, 121, 17)),
     ]
     for role, name, place in expected:
         node = by_name.get((role, name))
@@ -143,71 +271,75 @@ def run(program, screenshot):
 
     check(shown() == ("", "", ""), f"results at start are {shown()}")
 
-    box = by_name[("text", "Частота, МГц")]
-    # With no window manager the window gets the keyboard only when given it.
-    wid = subprocess.run(["xdotool", "search", "--name", "TIRVAL"], capture_output=True,
-                         text=True, check=True).stdout.split()[0]
-    xdotool("windowfocus", "--sync", wid)
-    wait_for("the focus in the frequency box", lambda: box.getState().contains(pyatspi.STATE_FOCUSED))
+    box = by_name[(pyatspi.ROLE_TEXT, "Частота, МГц")]
+    ok = by_name[(pyatspi.ROLE_PUSH_BUTTON, "OK")]
+    if not driver.wayland:  # weston's headless back end has no keyboard to focus
+        driver.give_focus()
+        wait_for("the focus in the frequency box", lambda: focused(box))
+    if driver.window_manager and not driver.wayland:
+        check_window_manager(driver)
 
     # Type 7, press OK, read the results and the captions they are heard with.
-    xdotool("type", "--delay", "50", "7")
+    driver.type(box, "7")
     wait_for("the typed 7", lambda: box.queryText().getText(0, -1) == "7")
-    click(by_name[("push button", "OK")])
+    driver.click(ok)
     want = ("42.8571428571429", "85.7142857142858", "6.03714243212803")
     wait_for("the results for 7 MHz", lambda: shown() == want)
     for field, (node, caption) in results.items():
         check(labelled_by(node) == [caption], f"{field} is labelled by {labelled_by(node)}, not {caption!r}")
         check(node.description == "", f"{field} is described as {node.description!r} too")
     check(box.description == "Прочитано: 7 МГц", f"the box's description is {box.description!r}")
-    crop = f"{origin.width}x{origin.height}+{origin.x}+{origin.y}"
-    subprocess.run(["/usr/bin/import", "-window", "root", "-crop", crop, screenshot], check=True)
+    if screenshot and not driver.wayland:
+        crop = f"{origin.width}x{origin.height}+{origin.x}+{origin.y}"
+        subprocess.run(["/usr/bin/import", "-window", "root", "-crop", crop, screenshot], check=True)
 
-    # An overflow is reported in an alert; once dismissed the window goes on.
-    click(box)
-    xdotool("key", "--clearmodifiers", "ctrl+a")
-    xdotool("type", "--delay", "50", "1E+150")
+    # An overflow is reported in an alert; once dismissed the window goes on,
+    # with the focus back on OK.
+    driver.type(box, "1E+150")
     wait_for("the typed 1E+150", lambda: box.queryText().getText(0, -1) == "1E+150")
-    click(by_name[("push button", "OK")])
-
-    def alert():
-        for app in pyatspi.Registry.getDesktop(0):
-            for node in descendants(app):
-                if node.getRole() in (pyatspi.ROLE_ALERT, pyatspi.ROLE_DIALOG) and node.name == TITLE:
-                    return node
-        return None
-
-    box_node = wait_for("the error alert", alert)
-    texts = [n.name for n in descendants(box_node)]
+    driver.click(ok)
+    alert = wait_for("the error alert", find_alert)
+    texts = [n.name for n in descendants(alert)]
     check("Переполнение" in texts, f"the alert says {texts}")
-    xdotool("key", "Return")
-    wait_for("the alert to go", lambda: alert() is None)
+    driver.dismiss(alert)
+    wait_for("the alert to go", lambda: find_alert() is None)
     check(program.poll() is None, "the program ended after the error")
     check(shown() == ("3E-148", "6E-148", ""), f"after the overflow the results are {shown()}")
+    if driver.window_manager and not driver.wayland:
+        wait_for("the focus back on OK after the report", lambda: focused(ok), timeout=5)
 
-    # Exit ends the program with status 0.
-    click(by_name[("push button", "Exit")])
+    if driver.window_manager and not driver.wayland:
+        # Another window takes the focus and gives it back: OK has it again.
+        wid = driver.window_id()
+        xdotool("windowminimize", "--sync", wid)
+        wait_for("the window to lose the focus", lambda: not focused(ok), timeout=5)
+        subprocess.run(["wmctrl", "-i", "-a", wid], check=True)
+        wait_for("the focus back on OK after reactivation", lambda: focused(ok), timeout=5)
+        # The window manager's close ends the program as Exit does.
+        subprocess.run(["wmctrl", "-i", "-c", wid], check=True)
+        ended_by = "the window manager's close"
+    else:
+        driver.click(by_name[(pyatspi.ROLE_PUSH_BUTTON, "Exit")])
+        ended_by = "Exit"
     try:
         status = program.wait(timeout=TIMEOUT)
     except subprocess.TimeoutExpired:
         status = None
-    check(status == 0, f"Exit ended the program with status {status}")
+    check(status == 0, f"{ended_by} ended the program with status {status}")
 
 
-def run_with_commas(program):
+def run_with_commas(program, driver):
     """In a comma-decimal locale the results show commas."""
     window = wait_for("the window in ru_RU.UTF-8", find_window)
     nodes = list(descendants(window))
-    box = next(n for n in nodes if n.getRoleName() == "text")
-    ok = next(n for n in nodes if n.getRoleName() == "push button" and n.name == "OK")
-    click(box)
-    xdotool("type", "--delay", "50", "144")
+    box = next(n for n in nodes if n.getRole() in TEXT_ROLES)
+    buttons = {n.name: n for n in nodes if n.getRole() == pyatspi.ROLE_PUSH_BUTTON}
+    driver.type(box, "144")
     wait_for("the typed 144", lambda: box.queryText().getText(0, -1) == "144")
-    click(ok)
+    driver.click(buttons["OK"])
     wait_for("a comma in the wavelength",
              lambda: any(n.name == "2,08333333333333" for n in descendants(window)))
-    exit_button = next(n for n in nodes if n.getRoleName() == "push button" and n.name == "Exit")
-    click(exit_button)
+    driver.click(buttons["Exit"])
     check(program.wait(timeout=TIMEOUT) == 0, "Exit in ru_RU.UTF-8 did not end the program with 0")
 
 
