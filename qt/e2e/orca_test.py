@@ -101,11 +101,15 @@ def run(binary, locale, transcript):
                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_RUNTIME_DIR=home)
         env.pop("QT_QPA_PLATFORM", None)
         speech = Speech(log)
-        orca = subprocess.Popen(["orca", "-u", settings], env=env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+        orca_output = open(os.path.join(home, "orca.out"), "w+")
+        orca = subprocess.Popen(["orca", "-u", settings], env=env, stdout=orca_output,
+                                stderr=subprocess.STDOUT)
         program = None
         try:
-            speech.wait_for("that it is on", lambda said: "Screen reader on" in said or "включено" in said)
+            # Orca's first start on a new system compiles and caches more, and
+            # the machine may be busy: a wait for a condition, not a time.
+            speech.wait_for("that it is on", lambda said: "Screen reader on" in said or "включено" in said,
+                            timeout=60.0)
             program = subprocess.Popen([binary], env=env)
             wid = None
             for _ in range(100):
@@ -154,10 +158,15 @@ def run(binary, locale, transcript):
         finally:
             with open(transcript, "a", encoding="utf-8") as out:
                 out.write(f"== {locale}\n" + "\n".join(speech.lines()) + "\n")
+            if failures:  # what Orca itself said went wrong, if anything
+                orca_output.seek(0)
+                print(f"Orca's output ({'running' if orca.poll() is None else 'ended'}):\n"
+                      + orca_output.read()[-4000:], flush=True)
             for process in (program, orca):
                 if process is not None and process.poll() is None:
                     process.send_signal(signal.SIGKILL)  # Orca may hang on SIGTERM
                     process.wait()
+            orca_output.close()
 
 
 def main():
