@@ -27,6 +27,9 @@ constexpr int kCopyCommand = 1;
 constexpr GUID kLiveSetting = {
     0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
 constexpr LONG kPolite = 1;
+// Windows 8's event for a changed live region, which earlier systems'
+// screen readers ignore.
+constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED
 // The API takes the object id as a DWORD, though OBJID_CLIENT is negative.
 constexpr DWORD kClient = static_cast<DWORD>(OBJID_CLIENT);
 
@@ -79,7 +82,8 @@ void copyToClipboard(HWND owner, const std::wstring& text) {
 
 }  // namespace
 
-Form1::Form1(HINSTANCE instance) : instance_(instance), form_(*this, userFormat()) {
+Form1::Form1(HINSTANCE instance, lc::win32::DpiFunctions dpi)
+    : instance_(instance), dpiFunctions_(dpi), form_(*this, userFormat()) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
@@ -112,7 +116,8 @@ int Form1::run(int show) {
   if (window_ == nullptr) return EXIT_FAILURE;
   ShowWindow(window_, show);
   UpdateWindow(window_);
-  SetFocus(control(ControlId::F));
+  focused_ = control(ControlId::F);
+  SetFocus(focused_);
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (IsDialogMessageW(window_, &message)) continue;
@@ -129,15 +134,30 @@ LRESULT CALLBACK Form1::windowProc(HWND window, UINT message, WPARAM wParam, LPA
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self != nullptr ? self->handle(message, wParam, lParam)
-                         : DefWindowProcW(window, message, wParam, lParam);
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  // No exception may unwind through the system's code that called this.
+  try {
+    return self->handle(window, message, wParam, lParam);
+  } catch (...) {
+    MessageBoxW(window, L"Внутренняя ошибка", L"lccalc", MB_OK | MB_ICONERROR);
+  }
+  return 0;
 }
 
-LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Form1::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       createControls();
-      layOut(GetDpiForWindow(window_));
+      layOut(dpiFunctions_.dpiOf(window));
+      return 0;
+    case WM_ACTIVATE:
+      // The focus goes back to the control that had it, as in a dialog:
+      // after a message box and when the user comes back to the window.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        if (HWND focus = GetFocus(); focus != nullptr && IsChild(window, focus)) focused_ = focus;
+      } else if (HIWORD(wParam) == 0) {  // not while minimised
+        SetFocus(focused_ != nullptr && IsWindow(focused_) ? focused_ : control(ControlId::F));
+      }
       return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == controlId(ControlId::Ok)) Ok_Click();
@@ -148,8 +168,8 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       drawResult(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_CONTEXTMENU:
-      offerCopy(reinterpret_cast<HWND>(wParam), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      return 0;
+      if (offerCopy(reinterpret_cast<HWND>(wParam), lParam)) return 0;
+      break;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->code == TTN_GETDISPINFOW) {
@@ -160,7 +180,7 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DPICHANGED: {
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+      SetWindowPos(window, nullptr, suggested->left, suggested->top,
                    suggested->right - suggested->left, suggested->bottom - suggested->top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
       layOut(HIWORD(wParam));
@@ -172,12 +192,17 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         accessibility_->Release();
         accessibility_ = nullptr;
       }
-      window_ = nullptr;
       PostQuitMessage(0);
       return 0;
+    case WM_NCDESTROY:
+      // The last message: the window no longer leads here.
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      window_ = nullptr;
+      break;
     default:
-      return DefWindowProcW(window_, message, wParam, lParam);
+      break;
   }
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void Form1::createControls() {
@@ -234,7 +259,7 @@ void Form1::createControls() {
 void Form1::layOut(UINT dpi) {
   dpi_ = dpi;
   RECT frame{0, 0, scaled(lc::form::kClientWidth, dpi), scaled(lc::form::kClientHeight, dpi)};
-  AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi);
+  dpiFunctions_.adjust(frame, kStyle, kExStyle, dpi);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
@@ -245,9 +270,7 @@ void Form1::layOut(UINT dpi) {
                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, toUtf16(box.family).c_str());
   // The system's message font, at the size the captions and a 15-digit
   // result were laid out for.
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+  NONCLIENTMETRICSW metrics = dpiFunctions_.nonClientMetrics(dpi);
   metrics.lfMessageFont.lfHeight = -scaled(lc::form::kWindowFontPixels, dpi);
   HFONT windowFont = CreateFontIndirectW(&metrics.lfMessageFont);
 
@@ -291,10 +314,17 @@ void Form1::drawResult(const DRAWITEMSTRUCT& item) {
   SelectObject(item.hDC, oldFont);
 }
 
-void Form1::offerCopy(HWND label, POINT at) {
+bool Form1::offerCopy(HWND label, LPARAM where) {
   const bool isResult = label == control(ControlId::L) || label == control(ControlId::C) ||
                         label == control(ControlId::LL);
-  if (!isResult || GetWindowTextLengthW(label) == 0) return;
+  if (!isResult) return false;
+  if (GetWindowTextLengthW(label) == 0) return true;  // nothing to copy
+  POINT at{GET_X_LPARAM(where), GET_Y_LPARAM(where)};
+  if (where == -1) {  // from the keyboard (Shift+F10, the menu key): under the label
+    RECT r{};
+    GetWindowRect(label, &r);
+    at = {r.left, r.bottom};
+  }
   HMENU menu = CreatePopupMenu();
   AppendMenuW(menu, MF_STRING, kCopyCommand, L"&Копировать");
   const int chosen = static_cast<int>(
@@ -302,6 +332,7 @@ void Form1::offerCopy(HWND label, POINT at) {
   DestroyMenu(menu);
   // The whole result, not the elided text the label shows.
   if (chosen == kCopyCommand) copyToClipboard(window_, windowText(label));
+  return true;
 }
 
 const wchar_t* Form1::tipFor(HWND child) {
@@ -347,5 +378,5 @@ void Form1::reportError(std::string_view name, std::string_view detail) {
 
 void Form1::announce(std::string_view text) {
   SetWindowTextW(announcer_, toUtf16(text).c_str());
-  NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, announcer_, OBJID_CLIENT, CHILDID_SELF);
+  NotifyWinEvent(kLiveRegionChanged, announcer_, OBJID_CLIENT, CHILDID_SELF);
 }

@@ -10,12 +10,16 @@
 #include <array>
 #include <string>
 
+#include "dpi.h"
 #include "lc/form/form.h"
 #include "lc/form/layout.h"
 
 class Form1 : private lc::form::View {
  public:
-  explicit Form1(HINSTANCE instance);
+  // `dpi` gives the per-monitor DPI functions to use, those of the system
+  // unless a test hides them.
+  explicit Form1(HINSTANCE instance,
+                 lc::win32::DpiFunctions dpi = lc::win32::DpiFunctions::ofSystem());
   ~Form1() override;
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
@@ -33,13 +37,16 @@ class Form1 : private lc::form::View {
 
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   void createControls();
   // Places the controls and sets their fonts for `dpi` dots per inch.
   void layOut(UINT dpi);
   void drawResult(const DRAWITEMSTRUCT& item);
-  void offerCopy(HWND label, POINT at);
+  // Shows the Copy menu of a result label at `at` (screen coordinates), or
+  // under the label when opened from the keyboard; false for any other
+  // window, whose context menu is the system's.
+  bool offerCopy(HWND label, LPARAM at);
   const wchar_t* tipFor(HWND control);
 
   void Ok_Click();
@@ -56,10 +63,13 @@ class Form1 : private lc::form::View {
   void announce(std::string_view text) override;
 
   HINSTANCE instance_;
+  lc::win32::DpiFunctions dpiFunctions_;
   lc::form::Form form_;
   HWND window_ = nullptr;
   std::array<HWND, lc::form::kControls.size()> controls_{};
   HWND tooltip_ = nullptr;
+  // The control that had the focus when the window was last deactivated.
+  HWND focused_ = nullptr;
   // A live region: screen readers read its text when it changes.
   HWND announcer_ = nullptr;
   IAccPropServices* accessibility_ = nullptr;

@@ -69,12 +69,32 @@ def main():
     check(words == [1, 0, 0, 0], f"the file version is {words}")
 
     manifest = run("wrestool", "-x", "--raw", "--type=24", args.exe).decode()
-    for text in ["Microsoft.Windows.Common-Controls", "PerMonitorV2"]:
+    for text in ["Microsoft.Windows.Common-Controls", "PerMonitorV2", 'level="asInvoker"',
+                 "35138b9a-5d96-4fbd-8e2d-a2440225f93a",  # Windows 7
+                 "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"]:  # Windows 10 and 11
         check(text in manifest, f"no {text!r} in the manifest")
 
     dump = run("x86_64-w64-mingw32-objdump", "-p", args.exe, text=True)
     imports = {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump)}
     check(imports <= SYSTEM_DLLS, f"imports {sorted(imports - SYSTEM_DLLS)} beyond Windows' own")
+    # Every function it takes from the system is one that Windows 7 has: the
+    # headers declare it for that version (the C runtime's are Windows' own).
+    functions, dll = [], None
+    for line in dump.splitlines():
+        if "DLL Name:" in line:
+            dll = line.split()[-1].lower()
+        elif dll != "msvcrt.dll" and re.match(r"\s+[0-9a-f]+\s+\d+\s+\w+$", line):
+            functions.append(line.split()[-1])
+    check(len(functions) > 50, f"only {len(functions)} imported functions found")
+    with tempfile.TemporaryDirectory() as scratch:
+        with open(f"{scratch}/imports.cpp", "w") as source:
+            source.write("#include <windows.h>\n#include <commctrl.h>\n#include <oleacc.h>\n"
+                         "void imports() {\n" + "".join(f"  (void)&{f};\n" for f in functions) + "}\n")
+        result = subprocess.run(["x86_64-w64-mingw32-g++-posix", "-fsyntax-only", "-DUNICODE",
+                                 "-DWINVER=0x0601", "-D_WIN32_WINNT=0x0601", f"{scratch}/imports.cpp"],
+                                capture_output=True, text=True)
+        missing = re.findall(r"error: .(\w+). was not declared", result.stderr)
+        check(result.returncode == 0, f"imports not declared for Windows 7: {missing or result.stderr}")
 
     with tempfile.TemporaryDirectory() as scratch:
         run("cpack", "-B", scratch, "--config", args.cpack_config)

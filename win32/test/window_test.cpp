@@ -3,7 +3,7 @@
 // The real lccalc.exe, started and driven from outside with Win32 messages,
 // as a user's keys and clicks would drive it.
 //
-// Usage: lc_win32_window_tests PATH_TO_LCCALC_EXE [GoogleTest flags]
+// Usage: lc_win32_window_tests LCCALC_EXE LCCALC_HIDDEN_DPI_EXE [GoogleTest flags]
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -26,6 +26,7 @@ using lc::win32::toUtf8;
 using namespace std::chrono_literals;
 
 std::wstring lccalcPath;
+std::wstring hiddenDpiPath;  // lccalc.exe without the per-monitor DPI functions
 
 // The text of a window of another process, asked of the window itself.
 std::wstring textOf(HWND window) {
@@ -54,12 +55,12 @@ auto waitFor(Probe probe) {
 // lccalc.exe, started for one test and ended with it.
 class Lccalc {
  public:
-  Lccalc() {
+  explicit Lccalc(const std::wstring& path = lccalcPath) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::wstring command = L"\"" + lccalcPath + L"\"";
-    if (!CreateProcessW(lccalcPath.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process_)) {
+    std::wstring command = L"\"" + path + L"\"";
+    if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process_)) {
       ADD_FAILURE() << "cannot start lccalc.exe: error " << GetLastError();
       return;
     }
@@ -112,6 +113,9 @@ class Lccalc {
     HWND box = topLevel(process_.dwThreadId, L"#32770");
     return box != nullptr && GetWindow(box, GW_OWNER) == window ? box : nullptr;
   }
+
+  // The popup menu lccalc shows, if any.
+  HWND popupMenu() const { return topLevel(process_.dwThreadId, L"#32768"); }
 
   // Waits until lccalc has handled the messages sent to it so far.
   void settle() const { SendMessageW(window, WM_NULL, 0, 0); }
@@ -227,19 +231,69 @@ TEST(Win32Window, givesTheFrequencyBoxItsOwnFont) {
   EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
 }
 
-TEST(Win32Window, followsTheScreensDpi) {
-  // The system DPI that Wine gives a process as it starts.
-  HKEY desktop = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &desktop),
-            ERROR_SUCCESS);
-  const DWORD dpi = 144;
-  RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                 sizeof dpi);
+TEST(Win32Window, followsTheScreensDpiWithOrWithoutThePerMonitorFunctions) {
+  struct Case {
+    const std::wstring* program;
+    DWORD dpi;
+  };
+  const Case cases[] = {{&lccalcPath, 144}, {&hiddenDpiPath, 96}, {&hiddenDpiPath, 144}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(toUtf8(*c.program) + " at " + std::to_string(c.dpi));
+    // The system DPI that Wine gives a process as it starts.
+    HKEY desktop = nullptr;
+    ASSERT_EQ(
+        RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &desktop),
+        ERROR_SUCCESS);
+    RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&c.dpi),
+                   sizeof c.dpi);
+    Lccalc app(*c.program);
+    RegDeleteValueW(desktop, L"LogPixels");
+    RegCloseKey(desktop);
+    ASSERT_NE(app.window, nullptr);
+    expectLayout(app, static_cast<int>(c.dpi));
+  }
+}
+
+TEST(Win32Window, offersCopyOnResultsAndTheSystemMenuElsewhere) {
   Lccalc app;
-  RegDeleteValueW(desktop, L"LogPixels");
-  RegCloseKey(desktop);
   ASSERT_NE(app.window, nullptr);
-  expectLayout(app, 144);
+  app.type(L"7");
+  app.click(ControlId::Ok);
+  RECT frame{}, client{}, label{};
+  GetWindowRect(app.window, &frame);
+  GetClientRect(app.window, &client);
+  MapWindowPoints(app.window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  GetWindowRect(app.control(ControlId::LL), &label);
+  struct Case {
+    const char* what;
+    HWND target;
+    LPARAM at;
+    POINT expectedCorner;  // of the menu; {-1, -1}: anywhere
+  };
+  const Case cases[] = {
+      // A right click on the title bar: the system menu, as in every window.
+      {"title bar",
+       app.window,
+       MAKELPARAM((frame.left + frame.right) / 2, (frame.top + client.top) / 2),
+       {-1, -1}},
+      // Shift+F10 or the menu key: Copy, under the result.
+      {"keyboard on a result", app.control(ControlId::LL), -1, {label.left, label.bottom}},
+  };
+  for (const auto& c : cases) {
+    PostMessageW(app.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(c.target), c.at);
+    HWND menu = waitFor([&] { return app.popupMenu(); });
+    EXPECT_NE(menu, nullptr) << c.what;
+    if (menu == nullptr) continue;
+    RECT r{};
+    GetWindowRect(menu, &r);
+    if (c.expectedCorner.x != -1) {
+      EXPECT_EQ(r.left, c.expectedCorner.x) << c.what;
+      EXPECT_EQ(r.top, c.expectedCorner.y) << c.what;
+    }
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 1);  // a submenu's parent too
+    EXPECT_EQ(waitFor([&] { return app.popupMenu() == nullptr; }), true) << c.what;
+  }
 }
 
 TEST(Win32Window, tabsBetweenBoxOkAndExitAndEnterPressesOnlyAFocusedButton) {
@@ -311,6 +365,8 @@ TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
   app.settle();
   EXPECT_EQ(app.messageBox(), nullptr) << "a second report";
   EXPECT_EQ(app.results(), (std::vector<std::wstring>{L"3E-148", L"6E-148", L""}));
+  // The keyboard is back on OK, which was clicked, as in a dialog.
+  EXPECT_EQ(waitFor([&] { return app.focus() == app.control(ControlId::Ok); }), true);
 
   // The window goes on, and Exit ends it with status 0.
   app.type(L"144");
@@ -340,14 +396,17 @@ TEST(Win32Window, writesTheUsersDecimalSeparatorAndEndsWhenClosed) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  if (argc < 2) {
-    std::fputs("usage: lc_win32_window_tests PATH_TO_LCCALC_EXE\n", stderr);
+  if (argc < 3) {
+    std::fputs("usage: lc_win32_window_tests LCCALC_EXE LCCALC_HIDDEN_DPI_EXE\n", stderr);
     return 2;
   }
   // A path of the build machine, as Wine sees it.
-  std::string path = argv[1];
-  if (path.starts_with('/')) path = "Z:" + path;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  lccalcPath = toUtf16(path);
+  const auto windowsPath = [](std::string path) {
+    if (path.starts_with('/')) path = "Z:" + path;
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return toUtf16(path);
+  };
+  lccalcPath = windowsPath(argv[1]);
+  hiddenDpiPath = windowsPath(argv[2]);
   return RUN_ALL_TESTS();
 }
