@@ -102,8 +102,13 @@ def run(binary, locale, transcript):
         env.pop("QT_QPA_PLATFORM", None)
         speech = Speech(log)
         orca_output = open(os.path.join(home, "orca.out"), "w+")
-        orca = subprocess.Popen(["orca", "-u", settings], env=env, stdout=orca_output,
-                                stderr=subprocess.STDOUT)
+        # Orca refuses to start while any other process of this user is
+        # named orca, anywhere on the machine (a screen reader in use, a
+        # test run beside this one, a zombie): in a PID namespace of its
+        # own it sees only itself.
+        orca = subprocess.Popen(["unshare", "--user", "--map-current-user", "--pid", "--fork",
+                                 "--kill-child", "--mount-proc", "orca", "-u", settings],
+                                env=env, stdout=orca_output, stderr=subprocess.STDOUT)
         program = None
         try:
             # Orca's first start on a new system compiles and caches more, and
