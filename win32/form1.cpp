@@ -5,6 +5,9 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <array>
+#include <string>
+
 #include "utf16.h"
 
 namespace {
@@ -66,6 +69,37 @@ ControlClass classOf(ControlKind kind) {
       return {L"STATIC", SS_OWNERDRAW | SS_NOTIFY | WS_BORDER, 0};
   }
   return {L"STATIC", 0, 0};
+}
+
+// The frequency box's font, `pixels` high: the family the description
+// names where it has that size, else a scalable font of the same look. The
+// bitmap MS Sans Serif has a few sizes only, and a font mapper that lacks it
+// picks another family: either way the box would not get the size it needs.
+HFONT createFrequencyFont(int pixels) {
+  const lc::form::FontSpec& box = lc::form::kFrequencyFont;
+  const std::array<std::wstring, 3> families{toUtf16(box.family), L"Microsoft Sans Serif",
+                                             L"Tahoma"};
+  HDC screen = GetDC(nullptr);
+  for (const std::wstring& family : families) {
+    HFONT font =
+        CreateFontW(-pixels, 0, 0, 0, box.weight, FALSE, FALSE, FALSE,
+                    static_cast<BYTE>(box.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, family.c_str());
+    const HGDIOBJ previous = SelectObject(screen, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen, &metrics);
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(screen, LF_FACESIZE, face);
+    SelectObject(screen, previous);
+    const bool fits = metrics.tmHeight - metrics.tmInternalLeading == pixels &&
+                      CompareStringOrdinal(face, -1, family.c_str(), -1, TRUE) == CSTR_EQUAL;
+    if (fits || &family == &families.back()) {
+      ReleaseDC(nullptr, screen);
+      return font;
+    }
+    DeleteObject(font);
+  }
+  return nullptr;  // not reached: the last family is always taken
 }
 
 void copyToClipboard(HWND owner, const std::wstring& text) {
@@ -263,11 +297,7 @@ void Form1::layOut(UINT dpi) {
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  const lc::form::FontSpec& box = lc::form::kFrequencyFont;
-  HFONT frequencyFont =
-      CreateFontW(-scaled(box.pixels, dpi), 0, 0, 0, box.weight, FALSE, FALSE, FALSE,
-                  static_cast<BYTE>(box.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, toUtf16(box.family).c_str());
+  HFONT frequencyFont = createFrequencyFont(scaled(lc::form::kFrequencyFont.pixels, dpi));
   // The system's message font, at the size the captions and a 15-digit
   // result were laid out for.
   NONCLIENTMETRICSW metrics = dpiFunctions_.nonClientMetrics(dpi);

@@ -6,10 +6,13 @@
 // Usage: lc_win32_window_tests LCCALC_EXE LCCALC_HIDDEN_DPI_EXE [GoogleTest flags]
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h:
+#include <commctrl.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -114,6 +117,8 @@ class Lccalc {
     return box != nullptr && GetWindow(box, GW_OWNER) == window ? box : nullptr;
   }
 
+  DWORD processId() const { return process_.dwProcessId; }
+
   // The popup menu lccalc shows, if any.
   HWND popupMenu() const { return topLevel(process_.dwThreadId, L"#32768"); }
 
@@ -172,17 +177,21 @@ const wchar_t* expectedClass(lc::form::ControlKind kind) {
 }
 
 // Every control where the description puts it, at `dpi`.
-void expectLayout(const Lccalc& app, int dpi) {
+// `client`: the client area's size too, which only a process aware of each
+// monitor's DPI gets at another DPI than the system's.
+void expectLayout(HWND window, int dpi, bool client = true) {
   const auto scale = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
-  RECT client{};
-  GetClientRect(app.window, &client);
-  EXPECT_EQ(client.right, scale(lc::form::kClientWidth));
-  EXPECT_EQ(client.bottom, scale(lc::form::kClientHeight));
+  if (client) {
+    RECT area{};
+    GetClientRect(window, &area);
+    EXPECT_EQ(area.right, scale(lc::form::kClientWidth));
+    EXPECT_EQ(area.bottom, scale(lc::form::kClientHeight));
+  }
   for (const auto& c : lc::form::kControls) {
-    HWND control = app.control(c.id);
+    HWND control = GetDlgItem(window, Form1::controlId(c.id));
     ASSERT_NE(control, nullptr) << c.name;
     EXPECT_EQ(classOf(control), expectedClass(c.kind)) << c.name;
-    const RECT r = clientRectOf(control, app.window);
+    const RECT r = clientRectOf(control, window);
     EXPECT_EQ(r.left, scale(c.rect.left)) << c.name << " at " << dpi;
     EXPECT_EQ(r.top, scale(c.rect.top)) << c.name << " at " << dpi;
     EXPECT_EQ(r.right, scale(c.rect.left + c.rect.width)) << c.name << " at " << dpi;
@@ -194,7 +203,7 @@ TEST(Win32Window, showsTheControlsTitleAndFontsAsDescribed) {
   Lccalc app;
   ASSERT_NE(app.window, nullptr);
   EXPECT_EQ(textOf(app.window), toUtf16(lc::form::kTitle));
-  expectLayout(app, 96);
+  expectLayout(app.window, 96);
   for (const auto& c : lc::form::kControls) {
     EXPECT_EQ(textOf(app.control(c.id)), toUtf16(c.text)) << c.name;
   }
@@ -207,28 +216,94 @@ TEST(Win32Window, showsTheControlsTitleAndFontsAsDescribed) {
   }
 }
 
-// A font is a handle of the process that made it, so this one is looked at
-// in a window made here.
-TEST(Win32Window, givesTheFrequencyBoxItsOwnFont) {
-  Form1 form(GetModuleHandleW(nullptr));
+// A window made in this process, for what another process cannot see: its
+// fonts (GDI handles belong to their process), its tooltips, its messages.
+class InProcess {
+ public:
+  InProcess() {
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND candidate, LPARAM found) {
+          if (classOf(candidate) == L"lccalc.Form1") *reinterpret_cast<HWND*>(found) = candidate;
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&window));
+  }
+  HWND control(ControlId id) const { return GetDlgItem(window, Form1::controlId(id)); }
+
+  Form1 form{GetModuleHandleW(nullptr)};
   HWND window = nullptr;
+};
+
+// Sent when the window moves to a monitor of another DPI, with the window
+// rectangle the system suggests there.
+void moveToDpi(HWND window, int dpi) {
+  RECT suggested{100, 100, 100 + MulDiv(lc::form::kClientWidth, dpi, 96) + 16,
+                 100 + MulDiv(lc::form::kClientHeight, dpi, 96) + 40};
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+TEST(Win32Window, laysOutAndSizesTheBoxsFontAtTheNewDpi) {
+  InProcess app;
+  ASSERT_NE(app.window, nullptr);
+  for (const int dpi : {96, 120, 144}) {
+    SCOPED_TRACE(dpi);
+    moveToDpi(app.window, dpi);
+    expectLayout(app.window, dpi, /*client=*/false);
+    // The box's font has the described size: a family that has it, the
+    // described one where it does.
+    const int pixels = MulDiv(lc::form::kFrequencyFont.pixels, dpi, 96);
+    const auto handle =
+        reinterpret_cast<HFONT>(SendMessageW(app.control(ControlId::F), WM_GETFONT, 0, 0));
+    LOGFONTW font{};
+    ASSERT_NE(GetObjectW(handle, sizeof font, &font), 0);
+    EXPECT_EQ(font.lfHeight, -pixels);
+    EXPECT_EQ(font.lfWeight, FW_NORMAL);
+    EXPECT_EQ(font.lfCharSet, RUSSIAN_CHARSET);
+    EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
+    const std::wstring family = font.lfFaceName;
+    EXPECT_TRUE(family == toUtf16(lc::form::kFrequencyFont.family) ||
+                family == L"Microsoft Sans Serif" || family == L"Tahoma")
+        << toUtf8(family);
+    HDC screen = GetDC(nullptr);
+    const HGDIOBJ previous = SelectObject(screen, handle);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen, &metrics);
+    SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(metrics.tmHeight - metrics.tmInternalLeading, pixels) << toUtf8(family);
+  }
+}
+
+TEST(Win32Window, tellsWhatWasReadInTheBoxsTooltip) {
+  InProcess app;
+  ASSERT_NE(app.window, nullptr);
+  SetWindowTextW(app.control(ControlId::F), L"7,5 MHz");
+  SendMessageW(app.control(ControlId::Ok), BM_CLICK, 0, 0);
+  HWND tooltip = nullptr;
   EnumThreadWindows(
       GetCurrentThreadId(),
       [](HWND candidate, LPARAM found) {
-        if (classOf(candidate) == L"lccalc.Form1") *reinterpret_cast<HWND*>(found) = candidate;
+        if (classOf(candidate) == TOOLTIPS_CLASSW) *reinterpret_cast<HWND*>(found) = candidate;
         return TRUE;
       },
-      reinterpret_cast<LPARAM>(&window));
-  ASSERT_NE(window, nullptr);
-  LOGFONTW font{};
-  const auto handle = reinterpret_cast<HFONT>(
-      SendMessageW(GetDlgItem(window, Form1::controlId(ControlId::F)), WM_GETFONT, 0, 0));
-  ASSERT_NE(GetObjectW(handle, sizeof font, &font), 0);
-  EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
-  EXPECT_EQ(font.lfHeight, -18);
-  EXPECT_EQ(font.lfWeight, FW_NORMAL);
-  EXPECT_EQ(font.lfCharSet, RUSSIAN_CHARSET);
-  EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
+      reinterpret_cast<LPARAM>(&tooltip));
+  ASSERT_NE(tooltip, nullptr);
+  struct Case {
+    ControlId tool;
+    const wchar_t* tip;
+  };
+  const Case cases[] = {{ControlId::F, L"Прочитано: 7 МГц"}, {ControlId::LL, L"42.8571428571429"}};
+  for (const auto& c : cases) {
+    wchar_t text[80] = {};  // the most TTM_GETTEXT writes
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = app.window;
+    tool.uId = reinterpret_cast<UINT_PTR>(app.control(c.tool));
+    tool.lpszText = text;
+    SendMessageW(tooltip, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(std::wstring(text), c.tip) << lc::form::control(c.tool).name;
+  }
 }
 
 TEST(Win32Window, followsTheScreensDpiWithOrWithoutThePerMonitorFunctions) {
@@ -250,7 +325,7 @@ TEST(Win32Window, followsTheScreensDpiWithOrWithoutThePerMonitorFunctions) {
     RegDeleteValueW(desktop, L"LogPixels");
     RegCloseKey(desktop);
     ASSERT_NE(app.window, nullptr);
-    expectLayout(app, static_cast<int>(c.dpi));
+    expectLayout(app.window, static_cast<int>(c.dpi));
   }
 }
 
@@ -374,6 +449,79 @@ TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
   EXPECT_EQ(app.results()[1], L"4.16666666666666");
   PostMessageW(app.control(ControlId::Command1), BM_CLICK, 0, 0);
   EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+// Handles what has come to this thread: the events a hook has asked for.
+void pumpMessages() {
+  MSG message{};
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+std::vector<HWND> liveRegionsChanged;
+
+TEST(Win32Window, tellsScreenReadersOfEachClickThroughItsLiveRegion) {
+  Lccalc app;
+  ASSERT_NE(app.window, nullptr);
+  constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED
+  HWINEVENTHOOK hook = SetWinEventHook(
+      kLiveRegionChanged, kLiveRegionChanged, nullptr,
+      [](HWINEVENTHOOK, DWORD, HWND changed, LONG, LONG, DWORD, DWORD) {
+        liveRegionsChanged.push_back(changed);
+      },
+      app.processId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  liveRegionsChanged.clear();
+  const wchar_t* clicks[] = {L"7", L"144"};
+  for (std::size_t i = 0; i < std::size(clicks); ++i) {
+    app.type(clicks[i]);
+    app.click(ControlId::Ok);
+    EXPECT_EQ(waitFor([&] {
+                pumpMessages();
+                return liveRegionsChanged.size() > i;
+              }),
+              true)
+        << toUtf8(clicks[i]);
+  }
+  UnhookWinEvent(hook);
+  EXPECT_EQ(
+      liveRegionsChanged,
+      std::vector<HWND>(std::size(clicks), GetDlgItem(app.window, Form1::kAnnouncerControlId)));
+}
+
+TEST(Win32Window, copiesAWholeResultAsTextWithItsClosingNul) {
+  Lccalc app;
+  ASSERT_NE(app.window, nullptr);
+  app.type(L"7E+20");
+  app.click(ControlId::Ok);
+  struct Case {
+    ControlId result;
+    std::wstring text;  // whole, though the label shows it elided
+  };
+  const Case cases[] = {{ControlId::LL, L"4.28571428571429E-19"},
+                        {ControlId::L, L"6.03714243212802E-20"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(lc::form::control(c.result).name);
+    // Copy, chosen from the menu the keyboard opens.
+    PostMessageW(app.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(app.control(c.result)), -1);
+    HWND menu = waitFor([&] { return app.popupMenu(); });
+    ASSERT_NE(menu, nullptr);
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 1);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(waitFor([&] { return app.popupMenu() == nullptr; }), true);
+    app.settle();
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    ASSERT_NE(data, nullptr);
+    const std::size_t size = GlobalSize(data);
+    const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
+    EXPECT_GE(size, (c.text.size() + 1) * sizeof(wchar_t));
+    if (text != nullptr && size >= (c.text.size() + 1) * sizeof(wchar_t)) {
+      EXPECT_EQ(std::wstring(text, c.text.size()), c.text);
+      EXPECT_EQ(text[c.text.size()], L'\0');
+    }
+    GlobalUnlock(data);
+    CloseClipboard();
+  }
 }
 
 // Run once in the C locale and once with LANG=ru_RU.UTF-8, which gives
