@@ -155,9 +155,13 @@ void Form1::showReadHint(std::string_view hint) {
 }
 
 void Form1::reportError(std::string_view name, std::string_view detail) {
-  QMessageBox box(QMessageBox::Warning, windowTitle(), toQString(name), QMessageBox::Ok, this);
+  // One text, as the Windows box has: Qt 6.8 makes an informative text the
+  // box's accessible description, and screen readers that read that (Orca
+  // 48) then skip the error's name.
+  QMessageBox box(QMessageBox::Warning, windowTitle(),
+                  toQString(name) + QStringLiteral("\n\n") + toQString(detail), QMessageBox::Ok,
+                  this);
   box.setObjectName(QStringLiteral("errorBox"));
-  box.setInformativeText(toQString(detail));
   box.exec();
 }
 
