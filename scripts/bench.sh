@@ -4,8 +4,9 @@
 # Installs what is missing (the reference programs too), builds, and prints
 # the benchmark tables: the conversions beside the C library, start-up time
 # and memory beside Qt's floor, galculator, xcalc and xlogo on a private
-# Xvfb, the time a click takes to be drawn, and what a
-# huge paste into the frequency box costs.
+# Xvfb, the time a click takes to be drawn, what a huge paste into the
+# frequency box costs, and what a key costs there as its text grows in the
+# Windows window (under Wine) and on the web page (in Chromium).
 # RUNS sets the start-up runs per program (20 unless set).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,3 +33,18 @@ echo
 echo "== A paste of 1 and 10 MB into the frequency box (median ms a key; idle CPU over 3 s)"
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 dbus-run-session -- xvfb-run -a build/default/bench/lc_paste_bench 1 10 2>&1 |
   grep -v -e '^dbus-daemon' -e 'SpiRegistry' -e 'XDG_RUNTIME_DIR'
+
+echo
+echo "== A key in the frequency box as its text grows: Windows under Wine (best of 5)"
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target lc_win32_key_bench
+WINEPREFIX="$root/build/windows/wine" win32/wine/run.sh build/windows/win32/lc_win32_key_bench.exe
+
+echo
+echo "== The same on the web page in headless Chromium (best of 5, until the next frame)"
+cmake --preset web >/dev/null
+cmake --build --preset web
+if [ ! web/test/node_modules/.package-lock.json -nt web/test/package-lock.json ]; then
+  (cd web/test && npm ci --no-audit --no-fund)
+fi
+node web/bench/key_bench.mjs build/web/site

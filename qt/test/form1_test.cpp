@@ -163,12 +163,12 @@ void Form1Test::frequencyBoxHasItsOwnFont() {
 }
 
 void Form1Test::hugePasteIsCutToAResponsiveLength() {
-  // 10 MB would make every key take seconds; 100,000 characters keep a key
+  // 10 MB would make every key take seconds; 10,000 characters keep a key
   // well under 100 ms and are far longer than any number.
   auto* box = control<QLineEdit>("F");
   QApplication::clipboard()->setText("7 MHz" + QString(10'000'000, ' '));
   QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-  QCOMPARE(box->text().size(), 100'000);
+  QCOMPARE(box->text().size(), 10'000);
   clickOk();
   QCOMPARE(results().value(0), QString("42.8571428571429"));
 }
