@@ -14,18 +14,23 @@ scaled down from lccalc.svg so that every line falls on whole pixels.
                       which the Linux window builds in: Qt reads XPM without
                       loading its image plugins, as it must for a PNG
 
-It then builds lccalc.ico from those three (icotool, package icoutils) and
-renders lccalc.svg to the larger PNGs of the Linux icon theme (rsvg-convert,
-package librsvg2-bin). Run it from this folder after changing a drawing; its
-output is committed, and a test checks that the .ico matches the PNGs.
+It renders lccalc.svg to the larger PNGs (rsvg-convert, package
+librsvg2-bin): 48 and 128 pixels for the Linux icon theme, 256 for Windows.
+Then it builds lccalc.ico (icotool, package icoutils) from the three small
+images and, for the taskbar, Alt+Tab and Explorer at high DPI, 48x48 and
+256x256 in 32 bits (the 256 one stored as PNG, as Windows does). Run it from
+this folder after changing a drawing; its output is committed, and a test
+checks that the .ico matches the PNGs.
 """
 import struct
 import subprocess
 import zlib
 
-# The Windows icon group: each image with the bit depth it is stored at.
-ICO_IMAGES = [("lccalc-32-mono.png", 1), ("lccalc-32.png", 4), ("lccalc-16.png", 4)]
-THEME_SIZES = [48, 128]
+# The Windows icon group: each image with the bit depth it is stored at
+# ("png": the PNG itself, for the largest).
+ICO_IMAGES = [("lccalc-32-mono.png", 1), ("lccalc-32.png", 4), ("lccalc-16.png", 4),
+              ("lccalc-48.png", 32), ("lccalc-256.png", "png")]
+RENDERED_SIZES = [48, 128, 256]
 
 TRANSPARENT, BORDER, TILE, WIRE, COIL, COIL_SHADE = range(6)
 PALETTE = [
@@ -135,15 +140,16 @@ def main():
     write_xpm("lccalc-32.xpm", draw32(), PALETTE, TRANSPARENT)
     mono = [[MONO[pixel] for pixel in row] for row in draw32()]
     write_png("lccalc-32-mono.png", mono, [(0, 0, 0), (255, 255, 255)])
-    subprocess.run(["icotool", "-c", "-o", "lccalc.ico", *ico_arguments()], check=True)
-    for size in THEME_SIZES:
+    for size in RENDERED_SIZES:
         subprocess.run(["rsvg-convert", "-w", str(size), "-h", str(size), "lccalc.svg",
                         "-o", f"lccalc-{size}.png"], check=True)
+    subprocess.run(["icotool", "-c", "-o", "lccalc.ico", *ico_arguments()], check=True)
 
 
 def ico_arguments():
     """icotool's arguments for the images of ICO_IMAGES, in order."""
-    return [arg for name, depth in ICO_IMAGES for arg in ("-b", str(depth), name)]
+    return [arg for name, depth in ICO_IMAGES
+            for arg in ((f"--raw={name}",) if depth == "png" else ("-b", str(depth), name))]
 
 
 if __name__ == "__main__":

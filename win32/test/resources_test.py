@@ -16,7 +16,7 @@ import tempfile
 import zipfile
 
 # The icon group: width, height and bits per pixel of each image.
-ICON_GROUP = [(32, 32, 1), (32, 32, 4), (16, 16, 4)]
+ICON_GROUP = [(32, 32, 1), (32, 32, 4), (16, 16, 4), (48, 48, 32), (256, 256, 32)]
 # Windows' own DLLs, all the executable may need.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll", "ole32.dll",
                "oleacc.dll", "oleaut32.dll"}
