@@ -124,7 +124,14 @@ void Form1::createControls() {
   F->setFocus();
 }
 
-void Form1::Ok_Click() { form_.clickOk(); }
+void Form1::Ok_Click() {
+  // No exception may leave a slot: Qt's event loop cannot carry it.
+  try {
+    form_.clickOk();
+  } catch (const std::exception& error) {
+    reportError(lc::form::kInternalError, error.what());
+  }
+}
 
 void Form1::Command1_Click() { QApplication::quit(); }
 

@@ -104,7 +104,12 @@ class PageView : public lc::form::View {
 val clickOk(std::string typed, std::string separator) {
   PageView view(std::move(typed));
   lc::form::Form form(view, lc::NumberFormat{std::move(separator)});
-  form.clickOk();
+  // No exception may leave for the page's script, which cannot catch it.
+  try {
+    form.clickOk();
+  } catch (const std::exception& error) {
+    view.reportError(lc::form::kInternalError, error.what());
+  }
   return view.shown();
 }
 

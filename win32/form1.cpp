@@ -172,8 +172,12 @@ LRESULT CALLBACK Form1::windowProc(HWND window, UINT message, WPARAM wParam, LPA
   // No exception may unwind through the system's code that called this.
   try {
     return self->handle(window, message, wParam, lParam);
+  } catch (const std::exception& error) {
+    try {
+      self->reportError(lc::form::kInternalError, error.what());
+    } catch (...) {
+    }
   } catch (...) {
-    MessageBoxW(window, L"Внутренняя ошибка", L"lccalc", MB_OK | MB_ICONERROR);
   }
   return 0;
 }

@@ -44,7 +44,7 @@ void Form::clickOk() {
     name = errorName(error.kind());
     detail = kErrorHint;
   } catch (const std::exception& error) {
-    name = "Внутренняя ошибка";
+    name = kInternalError;
     detail = error.what();
   }
   for (const Field field : kResultFields) {

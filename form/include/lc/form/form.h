@@ -77,6 +77,10 @@ std::string_view errorName(ErrorKind kind);
 // The line under the error's name.
 inline constexpr std::string_view kErrorHint = "Введите другую частоту.";
 
+// The name of a failure that is not the calculation's: a fault of the
+// program, reported where the toolkit hands control to it.
+inline constexpr std::string_view kInternalError = "Внутренняя ошибка";
+
 // What the frequency box's hint says of `typed`: the number LeadingNumber
 // reads, written as the results are, in MHz ("Прочитано: 7 МГц"), or that
 // it lies beyond the range of numbers.
