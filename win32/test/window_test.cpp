@@ -9,6 +9,7 @@
 // After windows.h:
 #include <commctrl.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -449,6 +450,81 @@ TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
   EXPECT_EQ(app.results()[1], L"4.16666666666666");
   PostMessageW(app.control(ControlId::Command1), BM_CLICK, 0, 0);
   EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+// What no handler catches stops at the window procedure: it is reported
+// and the window goes on. Results that cannot be shown make a click fail,
+// and then make the blanking of what it did not reach fail too.
+TEST(Win32Window, stopsEveryExceptionAtTheWindowProcedure) {
+  InProcess app;
+  ASSERT_NE(app.window, nullptr);
+  DestroyWindow(app.control(ControlId::LL));
+  DestroyWindow(app.control(ControlId::C));
+  SetWindowTextW(app.control(ControlId::F), L"7");
+  std::vector<std::wstring> reports;
+  std::atomic<bool> clicked = false;
+  std::thread closer([&] {
+    // Closes each report this process shows, noting what it said.
+    while (!clicked) {
+      HWND box = nullptr;
+      EnumThreadWindows(
+          GetWindowThreadProcessId(app.window, nullptr),
+          [](HWND candidate, LPARAM found) {
+            if (classOf(candidate) == L"#32770" && IsWindowVisible(candidate)) {
+              *reinterpret_cast<HWND*>(found) = candidate;
+            }
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&box));
+      if (box == nullptr) {
+        std::this_thread::sleep_for(20ms);
+        continue;
+      }
+      std::wstring said;
+      EnumChildWindows(
+          box,
+          [](HWND child, LPARAM text) {
+            *reinterpret_cast<std::wstring*>(text) += textOf(child) + L"|";
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&said));
+      reports.push_back(said);
+      SendMessageW(box, WM_COMMAND, IDOK, 0);
+      std::this_thread::sleep_for(100ms);
+    }
+  });
+  SendMessageW(app.control(ControlId::Ok), BM_CLICK, 0, 0);
+  clicked = true;
+  closer.join();
+  ASSERT_FALSE(reports.empty());
+  EXPECT_NE(reports.back().find(L"Внутренняя ошибка"), std::wstring::npos)
+      << toUtf8(reports.back());
+  EXPECT_TRUE(IsWindow(app.window));
+}
+
+// The window's user data is cleared with its last message, so that nothing
+// that comes after reaches the Form1 it belonged to.
+HWND destroyedWindow;
+LONG_PTR userDataAfterLastMessage = -1;
+
+TEST(Win32Window, clearsItsUserDataWithItsLastMessage) {
+  InProcess app;
+  ASSERT_NE(app.window, nullptr);
+  destroyedWindow = app.window;
+  HHOOK hook = SetWindowsHookExW(
+      WH_CALLWNDPROCRET,
+      [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->hwnd == destroyedWindow && call->message == WM_NCDESTROY) {
+          userDataAfterLastMessage = GetWindowLongPtrW(call->hwnd, GWLP_USERDATA);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+      },
+      nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  DestroyWindow(app.window);
+  UnhookWindowsHookEx(hook);
+  EXPECT_EQ(userDataAfterLastMessage, 0);
 }
 
 // Handles what has come to this thread: the events a hook has asked for.
