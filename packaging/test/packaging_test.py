@@ -3,7 +3,7 @@
 """Checks of the installed program: metadata validators, an install into a
 temporary prefix, the Debian package, and the Windows resources.
 
-Usage: packaging_test.py CHECK --build DIR --app-id ID --icon-sizes N...
+Usage: packaging_test.py CHECK --build DIR --app-id ID --icon-sizes N... --version X.Y.Z.W
 where CHECK is one of: metadata, install, deb.
 """
 import argparse
@@ -56,7 +56,19 @@ def expect(condition, message):
 
 def check_metadata(args):
     run("desktop-file-validate", f"{args.build}/packaging/{args.app_id}.desktop")
-    run("appstreamcli", "validate", "--no-net", "--strict", f"{args.build}/packaging/{args.app_id}.metainfo.xml")
+    metainfo = f"{args.build}/packaging/{args.app_id}.metainfo.xml"
+    run("appstreamcli", "validate", "--no-net", "--strict", metainfo)
+    # The newest entries of the changelog and of the AppStream releases are
+    # this version's, and so is the manual page.
+    source = os.path.join(os.path.dirname(__file__), "..")
+    with open(os.path.join(source, "changelog"), encoding="utf-8") as changelog:
+        newest = re.match(r"lccalc \(([^)]+)\)", changelog.readline())
+    expect(newest and newest.group(1) == args.version, f"the changelog's newest entry is {newest}")
+    with open(metainfo, encoding="utf-8") as metadata:
+        release = re.search(r'<release version="([^"]+)"', metadata.read())
+    expect(release and release.group(1) == args.version, f"the newest AppStream release is {release}")
+    with open(f"{args.build}/packaging/lccalc.1", encoding="utf-8") as page:
+        expect(f'"lccalc {args.version}"' in page.readline(), "the manual page names another version")
 
 
 def check_install(args):
@@ -105,6 +117,7 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--app-id", required=True)
     parser.add_argument("--icon-sizes", nargs="+", type=int, required=True)
+    parser.add_argument("--version", required=True)
     args = parser.parse_args()
     globals()[f"check_{args.check}"](args)
     print(f"packaging {args.check}: passed")

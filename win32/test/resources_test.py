@@ -6,7 +6,7 @@ imports, and the committed .ico checked against its PNG sources.
 
 and the zip that cpack makes for Windows users.
 
-Usage: resources_test.py --exe PATH --icons DIR --cpack-config FILE
+Usage: resources_test.py --exe PATH --icons DIR --cpack-config FILE --version X.Y.Z.W
 """
 import argparse
 import re
@@ -34,7 +34,11 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--icons", required=True)
     parser.add_argument("--cpack-config", required=True)
+    parser.add_argument("--version", required=True)
     args = parser.parse_args()
+    numbers = [int(part) for part in args.version.split(".")]
+    # The version record writes "major.minor", the minor in two digits.
+    text_version = f"{numbers[0]}.{numbers[1]:02d}"
     failures = []
 
     def check(condition, message):
@@ -59,14 +63,15 @@ def main():
 
     record = run("wrestool", "-x", "--raw", "--type=16", args.exe)
     text = record.decode("utf-16-le", "replace")
-    for key, value in [("FileVersion", "1.00"), ("ProductVersion", "1.00"), ("FileDescription", "Расчёт LC-контура"),
+    for key, value in [("FileVersion", text_version), ("ProductVersion", text_version),
+                       ("FileDescription", "Расчёт LC-контура"),
                        ("LegalCopyright", "Copyright (c) 2026 The lccalc developers. MIT License.")]:
         check(re.search(f"{key}\0+{re.escape(value)}\0", text), f"no {key} {value!r} in the version record")
     # VS_FIXEDFILEINFO: the signature, the structure's version, then the
     # file version as major, minor (high and low word), build, revision.
     at = record.find(b"\xbd\x04\xef\xfe") + 8
     words = [int.from_bytes(record[at + 2 * i:at + 2 * i + 2], "little") for i in (1, 0, 3, 2)]
-    check(words == [1, 0, 0, 0], f"the file version is {words}")
+    check(words == numbers, f"the file version is {words}, not {numbers}")
 
     manifest = run("wrestool", "-x", "--raw", "--type=24", args.exe).decode()
     for text in ["Microsoft.Windows.Common-Controls", "PerMonitorV2", 'level="asInvoker"',
@@ -98,9 +103,11 @@ def main():
 
     with tempfile.TemporaryDirectory() as scratch:
         run("cpack", "-B", scratch, "--config", args.cpack_config)
-        with zipfile.ZipFile(f"{scratch}/lccalc-1.0.0.0-win64.zip") as package:
+        with zipfile.ZipFile(f"{scratch}/lccalc-{args.version}-win64.zip") as package:
             names = sorted(package.namelist())
-        folder = "lccalc-1.0.0.0-win64/"
+            readme = package.read(f"lccalc-{args.version}-win64/README.txt").decode()
+        folder = f"lccalc-{args.version}-win64/"
+        check(readme.startswith(f"lccalc {args.version} "), f"the read-me begins {readme[:40]!r}")
         check(names == [folder + name for name in ("LICENSE.txt", "README.txt", "lccalc.exe")],
               f"the zip holds {names}")
 
