@@ -94,7 +94,25 @@ def check_deb(args):
                f"the package holds {files_below(root)}")
         binary = f"{root}/usr/bin/lccalc"
         expect("not stripped" not in run("file", binary), "the binary is not stripped")
+        check_hardening(binary)
         show_window(binary)
+
+
+def check_hardening(binary):
+    """Every line of hardening-check, and no RUNPATH: libraries come from
+    the system's folders only."""
+    result = subprocess.run(["hardening-check", binary], capture_output=True, text=True)
+    print(result.stdout.rstrip(), flush=True)
+    # Without -fcf-protection start files from the C library (Debian 12's),
+    # no binary linked there carries the control-flow note.
+    start_files_marked = "IBT" in run("readelf", "-n", "/usr/lib/x86_64-linux-gnu/Scrt1.o")
+    for line in result.stdout.splitlines()[1:]:
+        what, _, verdict = line.strip().partition(": ")
+        allowed = (verdict.startswith("yes")
+                   or (what == "Stack clash protection" and verdict.startswith("unknown"))
+                   or (what == "Control flow integrity" and not start_files_marked))
+        expect(allowed, f"hardening-check: {line.strip()}")
+    expect(not re.search(r"\((RUNPATH|RPATH)\)", run("readelf", "-d", binary)), "the binary has a RUNPATH")
 
 
 def show_window(binary):

@@ -19,7 +19,7 @@ import zipfile
 ICON_GROUP = [(32, 32, 1), (32, 32, 4), (16, 16, 4), (48, 48, 32), (256, 256, 32)]
 # Windows' own DLLs, all the executable may need.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll", "ole32.dll",
-               "oleacc.dll", "oleaut32.dll"}
+               "oleacc.dll", "oleaut32.dll", "advapi32.dll"}
 
 
 def run(*command, **kwargs):
@@ -106,8 +106,17 @@ def main():
         with zipfile.ZipFile(f"{scratch}/lccalc-{args.version}-win64.zip") as package:
             names = sorted(package.namelist())
             readme = package.read(f"lccalc-{args.version}-win64/README.txt").decode()
+            shipped = package.extract(f"lccalc-{args.version}-win64/lccalc.exe", scratch)
         folder = f"lccalc-{args.version}-win64/"
         check(readme.startswith(f"lccalc {args.version} "), f"the read-me begins {readme[:40]!r}")
+        # The shipped exe is hardened: its address space randomised (high
+        # entropy), its data not executable, its stack protected (libssp's
+        # message is there only when protected code was linked in).
+        header = run("x86_64-w64-mingw32-objdump", "-p", shipped, text=True)
+        for flag in ("HIGH_ENTROPY_VA", "DYNAMIC_BASE", "NX_COMPAT"):
+            check(re.search(rf"^\s+{flag}$", header, re.M), f"the exe is not {flag}")
+        with open(shipped, "rb") as exe:
+            check(b"stack smashing detected" in exe.read(), "the exe has no stack protector")
         check(names == [folder + name for name in ("LICENSE.txt", "README.txt", "lccalc.exe")],
               f"the zip holds {names}")
 

@@ -485,19 +485,24 @@ TEST(Win32Window, stopsEveryExceptionAtTheWindowProcedure) {
         std::this_thread::sleep_for(20ms);
         continue;
       }
-      // What it says, once it says something: it may be found half made.
-      std::wstring said;
-      for (int i = 0; i < 100 && said.find(L"OK") == std::wstring::npos; ++i) {
+      // What it says, once it says it: it may be found half made, its
+      // button named before its message.
+      std::vector<std::wstring> texts;
+      for (int i = 0; i < 100 && texts.size() < 2; ++i) {
         if (i > 0) std::this_thread::sleep_for(20ms);
-        said.clear();
+        texts.clear();
         EnumChildWindows(
             box,
-            [](HWND child, LPARAM text) {
-              *reinterpret_cast<std::wstring*>(text) += textOf(child) + L"|";
+            [](HWND child, LPARAM found) {
+              if (const std::wstring text = textOf(child); !text.empty()) {
+                reinterpret_cast<std::vector<std::wstring>*>(found)->push_back(text);
+              }
               return TRUE;
             },
-            reinterpret_cast<LPARAM>(&said));
+            reinterpret_cast<LPARAM>(&texts));
       }
+      std::wstring said;
+      for (const std::wstring& text : texts) said += text + L"|";
       reports.push_back(said);
       SendMessageW(box, WM_COMMAND, IDOK, 0);
       std::this_thread::sleep_for(100ms);
