@@ -637,6 +637,14 @@ TEST(Win32Window, writesTheUsersDecimalSeparatorAndEndsWhenClosed) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  // Places and sizes as lccalc.exe sees them, in physical pixels: a program
+  // unaware of DPI is shown those of other programs scaled to its own DPI
+  // (Wine 10 does so). The function is Windows 10's: looked up.
+  using SetAwareness = BOOL(WINAPI*)(HANDLE);
+  if (const auto set = reinterpret_cast<SetAwareness>(reinterpret_cast<void (*)()>(
+          GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")))) {
+    set(reinterpret_cast<HANDLE>(-4));  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+  }
   if (argc < 3) {
     std::fputs("usage: lc_win32_window_tests LCCALC_EXE LCCALC_HIDDEN_DPI_EXE\n", stderr);
     return 2;
