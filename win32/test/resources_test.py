@@ -88,7 +88,8 @@ def main():
     for line in dump.splitlines():
         if "DLL Name:" in line:
             dll = line.split()[-1].lower()
-        elif dll != "msvcrt.dll" and re.match(r"\s+[0-9a-f]+\s+\d+\s+\w+$", line):
+        # "vma hint name" (binutils 2.40) or "vma <none> hint name" (2.44).
+        elif dll != "msvcrt.dll" and re.match(r"\s+[0-9a-f]+\s+(<none>\s+)?[0-9a-f]+\s+\w+$", line):
             functions.append(line.split()[-1])
     check(len(functions) > 50, f"only {len(functions)} imported functions found")
     with tempfile.TemporaryDirectory() as scratch:
