@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
+# Builds the release from this checkout, without tests, and writes
+# build/release/ holding exactly:
+#   lccalc_VERSION_amd64.deb    the Linux program, as a Debian package
+#   lccalc-VERSION-win64.zip    the Windows program
+#   lccalc-VERSION-web.zip      the web page (index.html at its root)
+#   SHA256SUMS                  over the three
+# The same sources give the same bytes: file times come from
+# SOURCE_DATE_EPOCH (the last commit's time unless set), and the time zone,
+# umask, locale and the checkout's path do not enter the result.
+#
+# Usage: scripts/release.sh [--check]
+#   --check  builds twice, in two clones at different paths, in different
+#            time zones and umasks, one after the other, and compares the
+#            sums; on a difference it names the artifact (and shows
+#            diffoscope's summary where diffoscope is installed).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+if [ "${1:-}" = --check ]; then
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  git clone -q "$root" "$scratch/a"
+  git clone -q "$root" "$scratch/b/at/another/depth"
+  (cd "$scratch/a" && export TZ=Asia/Tokyo && umask 077 && scripts/release.sh) \
+    >"$scratch/a.log" 2>&1 || { cat "$scratch/a.log"; exit 1; }
+  (cd "$scratch/b/at/another/depth" && export TZ=America/Los_Angeles && umask 002 &&
+    scripts/release.sh) >"$scratch/b.log" 2>&1 || { cat "$scratch/b.log"; exit 1; }
+  first=$scratch/a/build/release
+  second=$scratch/b/at/another/depth/build/release
+  if cmp -s "$first/SHA256SUMS" "$second/SHA256SUMS"; then
+    echo "release --check: both builds give the same bytes:"
+    cat "$first/SHA256SUMS"
+    exit 0
+  fi
+  echo "release --check: the builds differ:"
+  diff "$first/SHA256SUMS" "$second/SHA256SUMS" || true
+  while read -r _ name; do
+    cmp -s "$first/$name" "$second/$name" && continue
+    echo "== $name"
+    if command -v diffoscope >/dev/null; then
+      diffoscope --text - "$first/$name" "$second/$name" | head -60 || true
+    fi
+  done <"$first/SHA256SUMS"
+  exit 1
+fi
+
+"$root/scripts/setup.sh"
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+export TZ=UTC LC_ALL=C.UTF-8
+umask 022
+version=$(sed -n 's/^  VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt)
+work=$root/build/release-work
+out=$root/build/release
+rm -rf "$work" "$out"
+mkdir -p "$out"
+# Paths of this checkout and its build folder are written as "." wherever
+# the compiler would record them.
+maps="-ffile-prefix-map=$root=."
+settings=(-DLC_BUILD_TESTS=OFF -DLC_BUILD_BENCHMARKS=OFF
+          "-DCMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS=OWNER_READ;OWNER_WRITE;OWNER_EXECUTE;GROUP_READ;GROUP_EXECUTE;WORLD_READ;WORLD_EXECUTE")
+for preset in default windows web; do
+  echo "== $preset"
+  # Optimised for speed, and the page for size, as its preset has it; its
+  # toolchain file's -fexceptions is kept.
+  type=(-DCMAKE_BUILD_TYPE=Release)
+  flags=$maps
+  [ "$preset" != web ] || { type=(); flags="-fexceptions $maps"; }
+  cmake --preset "$preset" -B "$work/$preset" "${settings[@]}" "${type[@]}" \
+    "-DCMAKE_CXX_FLAGS=$flags" >/dev/null
+  NODE_PATH=/usr/share/nodejs cmake --build "$work/$preset"
+  (cd "$work/$preset" && cpack -B "$work/$preset/packages" >/dev/null)
+done
+cp "$work/default/packages/lccalc_${version}_amd64.deb" \
+   "$work/windows/packages/lccalc-${version}-win64.zip" \
+   "$work/web/packages/lccalc-${version}-web.zip" "$out/"
+(cd "$out" && sha256sum lccalc_"$version"_amd64.deb lccalc-"$version"-win64.zip \
+   lccalc-"$version"-web.zip >SHA256SUMS)
+echo "== the release, in $out:"
+ls -l "$out"
