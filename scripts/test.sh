@@ -5,8 +5,9 @@
 # build (unit, window and end-to-end tests), the same under AddressSanitizer
 # and UndefinedBehaviorSanitizer, each fuzz target for LC_FUZZ_SECONDS (30
 # unless set), the Windows build under Wine, and the web page under Node.js
-# and headless Chromium; and checks the format of every C++ file. Warnings
-# are errors here.
+# and headless Chromium; checks the format of every C++ file; and builds the
+# release twice to see that it is the same bit for bit. Warnings are errors
+# here.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -34,3 +35,6 @@ for preset in default asan fuzz windows web; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+echo "== release"
+"$root/scripts/release.sh" --check
