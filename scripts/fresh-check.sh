@@ -4,8 +4,8 @@
 # Runs the README's test command as a new user would: on a minimal Debian
 # (debootstrap --variant=minbase) of RELEASE, bookworm (12) by default or
 # trixie (13), into which this repository's committed HEAD is cloned. Run as
-# root; it takes most of an hour. Prints the time taken and exits with the
-# test command's status.
+# root; it takes 20 to 40 minutes on two cores. Prints the time taken and
+# exits with the test command's status.
 #
 # Usage: scripts/fresh-check.sh [RELEASE] [COMMAND...]
 #   COMMAND, run in the clone instead of scripts/test.sh, helps to look into
