@@ -7,28 +7,14 @@
 // cuts. scripts/bench.sh runs it; puppeteer-core comes from web/test.
 //
 // Usage: node web/bench/key_bench.mjs SITE_FOLDER
-import { createReadStream } from "node:fs";
-import { createServer } from "node:http";
 import { createRequire } from "node:module";
-import { extname, join } from "node:path";
 import { performance } from "node:perf_hooks";
+import { serveSite } from "../test/serve.mjs";
 
 const require = createRequire(new URL("../test/package.json", import.meta.url));
 const puppeteer = require("puppeteer-core");
 const [site] = process.argv.slice(2);
-const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm" };
-
-const server = createServer((request, response) => {
-  const path = new URL(request.url, "http://localhost").pathname;
-  const file = join(site, path === "/" ? "index.html" : path.replace(/\.\./g, ""));
-  const stream = createReadStream(file);
-  stream.on("error", () => response.writeHead(404).end());
-  stream.on("open", () => {
-    response.writeHead(200, { "Content-Type": types[extname(file)] ?? "application/octet-stream" });
-    stream.pipe(response);
-  });
-});
-await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+const server = await serveSite(site);
 const browser = await puppeteer.launch({
   executablePath: "/usr/bin/chromium",
   headless: true,
@@ -44,7 +30,7 @@ const lengths = [1_000, 10_000, 100_000, 1_000_000];
 try {
   for (const length of lengths) {
     const page = await browser.newPage();
-    await page.goto(`http://127.0.0.1:${server.address().port}/`);
+    await page.goto(server.url);
     await page.waitForSelector("body[data-ready]");
     const byPaste = length === lengths.at(-1);
     await page.focus("#F");

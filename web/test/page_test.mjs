@@ -6,13 +6,10 @@
 // comma of a Russian browser and what the live region says.
 //
 // Usage: node page_test.mjs SITE_FOLDER [SCREENSHOT]
-import { createReadStream } from "node:fs";
-import { createServer } from "node:http";
-import { extname, join } from "node:path";
 import puppeteer from "puppeteer-core";
+import { serveSite } from "./serve.mjs";
 
 const [site, screenshot] = process.argv.slice(2);
-const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm" };
 
 let passed = 0;
 let failed = 0;
@@ -25,18 +22,8 @@ function check(condition, message) {
   }
 }
 
-const server = createServer((request, response) => {
-  const path = new URL(request.url, "http://localhost").pathname;
-  const file = join(site, path === "/" ? "index.html" : path.replace(/\.\./g, ""));
-  const stream = createReadStream(file);
-  stream.on("error", () => response.writeHead(404).end());
-  stream.on("open", () => {
-    response.writeHead(200, { "Content-Type": types[extname(file)] ?? "application/octet-stream" });
-    stream.pipe(response);
-  });
-});
-await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-const url = `http://127.0.0.1:${server.address().port}/`;
+const server = await serveSite(site);
+const url = server.url;
 
 async function openPage(language) {
   const browser = await puppeteer.launch({
