@@ -12,7 +12,9 @@
 include_guard(GLOBAL)
 
 set(CMAKE_SKIP_RPATH ON)
-if(EMSCRIPTEN)
+# The sanitizers' and the fuzzers' builds check the code; they ship nothing,
+# and their instrumentation does the protecting there.
+if(EMSCRIPTEN OR CMAKE_CXX_FLAGS MATCHES "-fsanitize" OR LC_BUILD_FUZZERS)
   return()
 endif()
 
@@ -30,9 +32,7 @@ else()
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|i.86")
     add_compile_options(-fcf-protection)
   endif()
-  # Fortified calls need optimisation, and stand in the sanitizers' way.
-  if(NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize" AND NOT LC_BUILD_FUZZERS)
-    add_compile_definitions($<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
-  endif()
+  # Fortified calls need optimisation.
+  add_compile_definitions($<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
   add_link_options(LINKER:-z,relro LINKER:-z,now)
 endif()
