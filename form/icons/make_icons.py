@@ -15,7 +15,10 @@ scaled down from lccalc.svg so that every line falls on whole pixels.
                       loading its image plugins, as it must for a PNG
 
 It renders lccalc.svg to the larger PNGs (rsvg-convert, package
-librsvg2-bin): 48 and 128 pixels for the Linux icon theme, 256 for Windows.
+librsvg2-bin): 48 and 128 pixels for the Linux icon theme, 256 for Windows,
+192 and 512 for the web page's manifest, and lccalc-maskable.png (512
+pixels), the same drawing shrunk into the middle of a full tile, which a
+phone may cut to a circle or a rounded square.
 Then it builds lccalc.ico (icotool, package icoutils) from the three small
 images and, for the taskbar, Alt+Tab and Explorer at high DPI, 48x48 and
 256x256 in 32 bits (the 256 one stored as PNG, as Windows does). Run it from
@@ -30,7 +33,11 @@ import zlib
 # ("png": the PNG itself, for the largest).
 ICO_IMAGES = [("lccalc-32-mono.png", 1), ("lccalc-32.png", 4), ("lccalc-16.png", 4),
               ("lccalc-48.png", 32), ("lccalc-256.png", "png")]
-RENDERED_SIZES = [48, 128, 256]
+RENDERED_SIZES = [48, 128, 192, 256, 512]
+# The maskable icon's view of lccalc.svg: wide enough that the motif stays
+# inside the middle circle (80% of the side) that every mask keeps, and
+# filled to the edges with the tile's colour, the tile's border left out.
+MASKABLE_MARGIN = 24
 
 TRANSPARENT, BORDER, TILE, WIRE, COIL, COIL_SHADE = range(6)
 PALETTE = [
@@ -143,6 +150,13 @@ def main():
     for size in RENDERED_SIZES:
         subprocess.run(["rsvg-convert", "-w", str(size), "-h", str(size), "lccalc.svg",
                         "-o", f"lccalc-{size}.png"], check=True)
+    svg = open("lccalc.svg", encoding="utf-8").read()
+    side = 128 + 2 * MASKABLE_MARGIN
+    maskable = svg.replace('viewBox="0 0 128 128">', f'viewBox="-{MASKABLE_MARGIN} -{MASKABLE_MARGIN} {side} {side}">'
+                           f'<rect x="-{MASKABLE_MARGIN}" y="-{MASKABLE_MARGIN}" width="{side}" height="{side}"'
+                           ' fill="#2f6db5"/>', 1).replace(' stroke="#173a69" stroke-width="4"', "", 1)
+    subprocess.run(["rsvg-convert", "-w", "512", "-h", "512", "-o", "lccalc-maskable.png"],
+                   input=maskable.encode("utf-8"), check=True)
     subprocess.run(["icotool", "-c", "-o", "lccalc.ico", *ico_arguments()], check=True)
 
 
