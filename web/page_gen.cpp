@@ -64,7 +64,7 @@ std::string_view captionName(lc::Field field) {
 // the box, so that the box lies above it.
 std::string windowMarkup() {
   std::string html;
-  html += "<h1 class=\"title-bar\" id=\"title\">" + escaped(lc::form::kTitle) + "</h1>\n";
+  html += "<h2 class=\"title-bar\" id=\"title\">" + escaped(lc::form::kTitle) + "</h2>\n";
   html += "      <div class=\"client\" id=\"client\">\n";
   for (const auto& c : lc::form::kControls) {
     const std::string id = "id=\"" + escaped(c.name) + "\"";
