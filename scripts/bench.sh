@@ -5,9 +5,10 @@
 # the benchmark tables: the conversions beside the C library, start-up time
 # and memory beside Qt's floor, galculator, xcalc and xlogo on a private
 # Xvfb, the time a click takes to be drawn, what a huge paste into the
-# frequency box costs, and what a key costs there as its text grows in the
-# Windows window (under Wine) and on the web page (in Chromium).
-# RUNS sets the start-up runs per program (20 unless set).
+# frequency box costs, what a key costs there as its text grows in the
+# Windows window (under Wine) and on the web page (in Chromium), and how
+# soon the web page shows its window and a first result.
+# RUNS sets the start-up runs per program (20 unless set; 12 page loads).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -48,3 +49,7 @@ if [ ! web/test/node_modules/.package-lock.json -nt web/test/package-lock.json ]
   (cd web/test && npm ci --no-audit --no-fund)
 fi
 node web/bench/key_bench.mjs build/web/site
+
+echo
+echo "== The web page's start beside a plain page with the same elements (headless Chromium, cache off)"
+node web/bench/start_bench.mjs build/web/site

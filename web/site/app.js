@@ -7,10 +7,16 @@
 "use strict";
 
 // The decimal separator of the browser's language, as the desktop program
-// takes the system locale's.
-const separator =
-  new Intl.NumberFormat(navigator.language).formatToParts(1.5).find((part) => part.type === "decimal")
-    ?.value ?? ".";
+// takes the system locale's. A browser's first number format takes it tens
+// of milliseconds to prepare, so it is asked for once the window is drawn,
+// while the module loads.
+let separatorFound = null;
+function separator() {
+  separatorFound ??= new Intl.NumberFormat(navigator.language).formatToParts(1.5)
+    .find((part) => part.type === "decimal")?.value ?? ".";
+  return separatorFound;
+}
+setTimeout(separator);
 
 const byId = (id) => document.getElementById(id);
 const form = byId("Form1");
@@ -51,7 +57,7 @@ function show(lccalc, label, text) {
   measure.font = `${style.fontWeight} ${style.fontSize} ${style.fontFamily}`;
   const indent = parseFloat(style.paddingLeft) + parseFloat(style.borderLeftWidth);
   const room = label.clientWidth - 2 * indent;
-  label.textContent = lccalc.elideResult(text, separator, (candidate) =>
+  label.textContent = lccalc.elideResult(text, separator(), (candidate) =>
     measure.measureText(candidate).width <= room);
   label.title = text;
   label.setAttribute("aria-label", text);
@@ -100,7 +106,7 @@ byId("Ok").addEventListener("click", () => {
     waiting = false;
     if (form.hidden) return;  // Exit came first
     shownBy = lccalc;
-    const shown = lccalc.clickOk(typed, separator);
+    const shown = lccalc.clickOk(typed, separator());
     for (const [field, label] of Object.entries(results)) {
       if (field in shown) show(lccalc, label, shown[field]);
     }

@@ -1,0 +1,110 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
+// How soon the web page is ready, beside a plain page with the same
+// elements: the built window (index.html and its style sheets) with, in
+// place of the module and app.js, a few lines of script that compute in
+// JavaScript. Headless Chromium, cache off, no service worker, both pages
+// from the same local server, in turn; the median of RUNS loads (12 unless
+// set) of:
+//   window drawn  navigation to the first paint (the window is all there is)
+//   first result  navigation to the frame after OK, clicked as soon as the
+//                 page's content is loaded with 7 typed, shows a result
+//   transferred   bytes over the wire (no compression; the site's gzipped
+//                 size is shown apart)
+// scripts/bench.sh runs it; puppeteer-core comes from web/test.
+//
+// Usage: node web/bench/start_bench.mjs SITE_FOLDER
+import { cpSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
+import { createRequire } from "node:module";
+import { tmpdir } from "node:os";
+import { join } from "node:path";
+import { gzipSync } from "node:zlib";
+import { serveSite } from "../test/serve.mjs";
+
+const require = createRequire(new URL("../test/package.json", import.meta.url));
+const puppeteer = require("puppeteer-core");
+const [site] = process.argv.slice(2);
+const runs = Number(process.env.RUNS ?? 12);
+
+// The plain page: the same markup and styles, no module.
+const plain = mkdtempSync(join(tmpdir(), "lccalc-plain-"));
+cpSync(site, plain, { recursive: true });
+const index = readFileSync(join(plain, "index.html"), "utf8")
+  .replace(/ *<link rel="preload"[^>]*>\n/, "")
+  .replace(/ *<script src="lccalc.js"[^>]*><\/script>\n/, "")
+  .replace('src="app.js"', 'src="plain.js"');
+writeFileSync(join(plain, "index.html"), index);
+writeFileSync(join(plain, "plain.js"), `"use strict";
+document.getElementById("Ok").addEventListener("click", () => {
+  const f = Number(document.getElementById("F").value);
+  const wave = 300 / f, c = 2 * wave, l = 1e6 / ((2 * Math.PI * f * 1e6) ** 2 * c * 1e-12);
+  for (const [id, v] of [["L", l], ["C", c], ["LL", wave]]) {
+    const label = document.getElementById(id);
+    label.textContent = String(v);
+    label.setAttribute("aria-label", String(v));
+  }
+});
+document.body.dataset.ready = "true";
+`);
+
+// Types 7 and clicks OK as soon as the content is loaded, and notes when
+// the frame showing the result is drawn.
+function clickAtOnce() {
+  document.addEventListener("DOMContentLoaded", () => {
+    const result = document.getElementById("LL");
+    new MutationObserver(() => requestAnimationFrame(() => { globalThis.firstResult = performance.now(); }))
+      .observe(result, { attributes: true, attributeFilter: ["aria-label"] });
+    document.getElementById("F").value = "7";
+    document.getElementById("Ok").click();
+  });
+}
+
+const browser = await puppeteer.launch({
+  executablePath: "/usr/bin/chromium",
+  headless: true,
+  args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
+    "--disable-component-update", "--disable-sync"],
+});
+const servers = { lccalc: await serveSite(site), plain: await serveSite(plain) };
+const times = { lccalc: [], plain: [] };
+try {
+  for (let run = 0; run < runs; run++) {
+    for (const name of Object.keys(servers)) {
+      const page = await browser.newPage();
+      await page.setCacheEnabled(false);
+      await page.setBypassServiceWorker(true);
+      await page.evaluateOnNewDocument(clickAtOnce);
+      await page.goto(servers[name].url);
+      await page.waitForFunction(() => globalThis.firstResult, { timeout: 15000 });
+      times[name].push(await page.evaluate(() => ({
+        drawn: performance.getEntriesByName("first-paint")[0]?.startTime ?? NaN,
+        result: globalThis.firstResult,
+        bytes: [...performance.getEntriesByType("navigation"), ...performance.getEntriesByType("resource")]
+          .reduce((sum, entry) => sum + entry.transferSize, 0),
+      })));
+      await page.close();
+    }
+  }
+} finally {
+  await browser.close();
+  for (const server of Object.values(servers)) server.close();
+}
+
+const median = (values) => values.sort((a, b) => a - b)[Math.floor(values.length / 2)];
+const row = (name) => ({
+  drawn: median(times[name].map((t) => t.drawn)),
+  result: median(times[name].map((t) => t.result)),
+  bytes: median(times[name].map((t) => t.bytes)),
+});
+const files = readdirSync(site).map((name) => readFileSync(join(site, name)));
+const raw = files.reduce((sum, file) => sum + file.length, 0);
+const gzipped = files.reduce((sum, file) => sum + gzipSync(file, { level: 9 }).length, 0);
+const ours = row("lccalc");
+const base = row("plain");
+console.log(`| page (median of ${runs}) | window drawn, ms | first result, ms | transferred, bytes |`);
+console.log("|---|---:|---:|---:|");
+console.log(`| lccalc | ${ours.drawn.toFixed(1)} | ${ours.result.toFixed(1)} | ${ours.bytes} |`);
+console.log(`| plain page, same elements | ${base.drawn.toFixed(1)} | ${base.result.toFixed(1)} | ${base.bytes} |`);
+console.log(`| ratio (goals 1.2 and 1.5) | ${(ours.drawn / base.drawn).toFixed(2)} | ${(ours.result / base.result).toFixed(2)} | |`);
+console.log(`The whole site: ${files.length} files, ${raw} bytes; ${gzipped} gzipped at level 9, file by file`);
+rmSync(plain, { recursive: true, force: true });
