@@ -105,9 +105,9 @@ std::string windowStyle() {
       "/* Written at build time from the window's description: its size,\n"
       "   fonts and every control's place, in units of --u. */\n";
   css += ":root {\n  --window-width: " + number(lc::form::kClientWidth) + ";\n}\n";
-  css += ".client {\n  width: " + scaled(lc::form::kClientWidth) + ";\n  height: " +
-         scaled(lc::form::kClientHeight) + ";\n  font-size: " + scaled(lc::form::kWindowFontPixels) +
-         ";\n}\n";
+  css += ".client {\n  width: " + scaled(lc::form::kClientWidth) +
+         ";\n  height: " + scaled(lc::form::kClientHeight) +
+         ";\n  font-size: " + scaled(lc::form::kWindowFontPixels) + ";\n}\n";
   css += ".client output {\n  padding-left: " + scaled(lc::form::kResultIndent - 1) + ";\n}\n";
   css += "#F {\n  font: " + number(font.weight) + " " + scaled(font.pixels) + " \"" +
          std::string(font.family) + "\", \"DejaVu Sans\", sans-serif;\n}\n";
