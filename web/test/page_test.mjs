@@ -373,6 +373,7 @@ async function offline(engine, browser) {
     await page.waitForSelector("body[data-ready]", { timeout: 15000 });
     const got = await compute(page, "7");
     check(got.join() === "42.8571428571429,85.7142857142858,6.03714243212803", `${where}: 7 MHz gives ${got}`);
+    check(page.errors.length === 0, `${where}: console errors ${page.errors}`);
     await page.close();
   } finally {
     server.closeAllConnections();
