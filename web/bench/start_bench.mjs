@@ -4,8 +4,8 @@
 // elements: the built window (index.html and its style sheets) with, in
 // place of the module and app.js, a few lines of script that compute in
 // JavaScript. Headless Chromium, cache off, no service worker, both pages
-// from the same local server, in turn; the median of RUNS loads (12 unless
-// set) of:
+// from the same local server, in turn, as it is and throttled as Chromium's
+// "Fast 4G"; the median of RUNS loads (12 unless set) of:
 //   window drawn  navigation to the first paint (the window is all there is)
 //   first result  navigation to the frame after OK, clicked as soon as the
 //                 page's content is loaded with 7 typed, shows a result
@@ -66,23 +66,29 @@ const browser = await puppeteer.launch({
     "--disable-component-update", "--disable-sync"],
 });
 const servers = { lccalc: await serveSite(site), plain: await serveSite(plain) };
-const times = { lccalc: [], plain: [] };
+// The local server as it is, and as over a phone's network.
+const networks = [["local", null], ["Fast 4G", puppeteer.PredefinedNetworkConditions["Fast 4G"]]];
+const times = {};
 try {
-  for (let run = 0; run < runs; run++) {
-    for (const name of Object.keys(servers)) {
-      const page = await browser.newPage();
-      await page.setCacheEnabled(false);
-      await page.setBypassServiceWorker(true);
-      await page.evaluateOnNewDocument(clickAtOnce);
-      await page.goto(servers[name].url);
-      await page.waitForFunction(() => globalThis.firstResult, { timeout: 15000 });
-      times[name].push(await page.evaluate(() => ({
-        drawn: performance.getEntriesByName("first-paint")[0]?.startTime ?? NaN,
-        result: globalThis.firstResult,
-        bytes: [...performance.getEntriesByType("navigation"), ...performance.getEntriesByType("resource")]
-          .reduce((sum, entry) => sum + entry.transferSize, 0),
-      })));
-      await page.close();
+  for (const [network, conditions] of networks) {
+    times[network] = { lccalc: [], plain: [] };
+    for (let run = 0; run < runs; run++) {
+      for (const name of Object.keys(servers)) {
+        const page = await browser.newPage();
+        await page.setCacheEnabled(false);
+        await page.setBypassServiceWorker(true);
+        await page.emulateNetworkConditions(conditions);
+        await page.evaluateOnNewDocument(clickAtOnce);
+        await page.goto(servers[name].url);
+        await page.waitForFunction(() => globalThis.firstResult, { timeout: 30000 });
+        times[network][name].push(await page.evaluate(() => ({
+          drawn: performance.getEntriesByName("first-paint")[0]?.startTime ?? NaN,
+          result: globalThis.firstResult,
+          bytes: [...performance.getEntriesByType("navigation"), ...performance.getEntriesByType("resource")]
+            .reduce((sum, entry) => sum + entry.transferSize, 0),
+        })));
+        await page.close();
+      }
     }
   }
 } finally {
@@ -91,20 +97,23 @@ try {
 }
 
 const median = (values) => values.sort((a, b) => a - b)[Math.floor(values.length / 2)];
-const row = (name) => ({
-  drawn: median(times[name].map((t) => t.drawn)),
-  result: median(times[name].map((t) => t.result)),
-  bytes: median(times[name].map((t) => t.bytes)),
+const row = (network, name) => ({
+  drawn: median(times[network][name].map((t) => t.drawn)),
+  result: median(times[network][name].map((t) => t.result)),
+  bytes: median(times[network][name].map((t) => t.bytes)),
 });
+console.log(`| network | page (median of ${runs}) | window drawn, ms | first result, ms | transferred, bytes |`);
+console.log("|---|---|---:|---:|---:|");
+for (const [network] of networks) {
+  const ours = row(network, "lccalc");
+  const base = row(network, "plain");
+  console.log(`| ${network} | lccalc | ${ours.drawn.toFixed(1)} | ${ours.result.toFixed(1)} | ${ours.bytes} |`);
+  console.log(`| ${network} | plain page, same elements | ${base.drawn.toFixed(1)} | ${base.result.toFixed(1)} | ${base.bytes} |`);
+  console.log(`| ${network} | ratio (goals 1.2 and 1.5) | ${(ours.drawn / base.drawn).toFixed(2)} | ` +
+    `${(ours.result / base.result).toFixed(2)} | |`);
+}
 const files = readdirSync(site).map((name) => readFileSync(join(site, name)));
 const raw = files.reduce((sum, file) => sum + file.length, 0);
 const gzipped = files.reduce((sum, file) => sum + gzipSync(file, { level: 9 }).length, 0);
-const ours = row("lccalc");
-const base = row("plain");
-console.log(`| page (median of ${runs}) | window drawn, ms | first result, ms | transferred, bytes |`);
-console.log("|---|---:|---:|---:|");
-console.log(`| lccalc | ${ours.drawn.toFixed(1)} | ${ours.result.toFixed(1)} | ${ours.bytes} |`);
-console.log(`| plain page, same elements | ${base.drawn.toFixed(1)} | ${base.result.toFixed(1)} | ${base.bytes} |`);
-console.log(`| ratio (goals 1.2 and 1.5) | ${(ours.drawn / base.drawn).toFixed(2)} | ${(ours.result / base.result).toFixed(2)} | |`);
 console.log(`The whole site: ${files.length} files, ${raw} bytes; ${gzipped} gzipped at level 9, file by file`);
 rmSync(plain, { recursive: true, force: true });
