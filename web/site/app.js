@@ -29,6 +29,9 @@ const noWebAssembly = "Калькулятор не запустился: это�
   "без которого расчёт невозможен. Откройте страницу в современном браузере.";
 const notLoaded = "Калькулятор не запустился: его модуль (lccalc.wasm) не загрузился. " +
   "Проверьте подключение к сети и обновите страницу.";
+// Chromium does not let a page opened from a file fetch another file.
+const notFromFile = "Калькулятор не запустился: этот браузер не загружает его модуль (lccalc.wasm) " +
+  "в страницу, открытую из файла. Откройте её через веб-сервер или в Firefox.";
 
 // The calculator, once lccalc.wasm is compiled. It rejects where it cannot
 // start: no WebAssembly, the loader or the module missing or blocked, an
@@ -44,7 +47,8 @@ ready.then(() => {
   form.hidden = true;
   if (errorBox.open) errorBox.close();
   const line = byId("failed");
-  line.textContent = error?.message === noWebAssembly ? noWebAssembly : notLoaded;
+  line.textContent = error?.message === noWebAssembly ? noWebAssembly
+    : location.protocol === "file:" ? notFromFile : notLoaded;
   line.hidden = false;
   document.body.dataset.failed = "true";
 });

@@ -16,7 +16,7 @@ import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:f
 import { createRequire } from "node:module";
 import { execFileSync } from "node:child_process";
 import { tmpdir } from "node:os";
-import { dirname, join } from "node:path";
+import { dirname, join, resolve as absolute } from "node:path";
 import { fileURLToPath } from "node:url";
 import puppeteer from "puppeteer-core";
 import { serveSite } from "./serve.mjs";
@@ -270,6 +270,8 @@ const noWebAssembly = "Калькулятор не запустился: это�
   "без которого расчёт невозможен. Откройте страницу в современном браузере.";
 const notLoaded = "Калькулятор не запустился: его модуль (lccalc.wasm) не загрузился. " +
   "Проверьте подключение к сети и обновите страницу.";
+const notFromFile = "Калькулятор не запустился: этот браузер не загружает его модуль (lccalc.wasm) " +
+  "в страницу, открытую из файла. Откройте её через веб-сервер или в Firefox.";
 const missing = (name) => (path, response) => path === `/${name}` && (response.writeHead(404).end(), true);
 const failures = [
   { name: "lccalc.wasm missing", intercept: missing("lccalc.wasm"), shows: notLoaded },
@@ -284,6 +286,7 @@ const failures = [
   // (Firefox 153's WebDriver BiDi cannot turn scripts off for one page.)
   { name: "no JavaScript", prepare: (page) => page.setJavaScriptEnabled(false), shows: "Для расчёта нужен JavaScript.",
     only: "chromium" },
+  { name: "opened from a file", file: true, shows: notFromFile, only: "chromium" },
   { name: "a late module", late: true, shows: "" },
 ];
 
@@ -295,7 +298,8 @@ async function failureTable(engine, browser) {
     const intercept = mode.late ? (path) => path === "/lccalc.wasm" && held.then(() => false) : mode.intercept;
     const server = await serveSite(site, intercept);
     try {
-      const page = await openPage(browser, server.url, { prepare: mode.prepare, ready: mode.late ? "#Ok" : null });
+      const url = mode.file ? `file://${absolute(site)}/index.html` : server.url;
+      const page = await openPage(browser, url, { prepare: mode.prepare, ready: mode.late ? "#Ok" : null });
       if (mode.late) {
         // A click before the module is ready waits for it.
         await typeFrequency(page, "7");
