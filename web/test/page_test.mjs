@@ -66,7 +66,12 @@ async function openPage(browser, url, { width = 1280, scale = 1, prepare, ready 
     if (message.type() === "error") page.errors.push(message.text());
   });
   page.on("pageerror", (error) => page.errors.push(error.message));
-  await page.setViewport({ width, height: 800, deviceScaleFactor: scale });
+  // Firefox ESR 140 (Debian 12's and 13's) has no screen-orientation
+  // override, which puppeteer sends beside the viewport; the viewport itself
+  // is set, and the widths table checks it.
+  await page.setViewport({ width, height: 800, deviceScaleFactor: scale }).catch((error) => {
+    if (!error.message.includes("emulation.setScreenOrientationOverride")) throw error;
+  });
   if (prepare) await prepare(page);
   await page.goto(url);
   if (ready) await page.waitForSelector(ready, { timeout: 15000 });
@@ -79,6 +84,16 @@ const results = (page) => Promise.all(["LL", "C", "L"].map((id) => value(page, i
 const focused = (page) => page.evaluate(() => document.activeElement?.id);
 const visible = (page, id) => page.$eval(`#${id}`, (element) => element.getClientRects().length > 0);
 const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+// What `condition(argument)` gives in the page once it is truthy, or null
+// after 15 s. (Puppeteer's own waitForFunction builds its check with
+// Function(), which the page's policy forbids in Firefox 140.)
+async function until(page, condition, argument) {
+  for (const end = Date.now() + 15000; Date.now() < end; await pause(50)) {
+    const got = await page.evaluate(condition, argument);
+    if (got) return got;
+  }
+  return null;
+}
 const announced = async (page) => {
   await pause(150);
   return text(page, "announcer");
@@ -92,7 +107,7 @@ async function typeFrequency(page, frequency) {
 async function compute(page, frequency) {
   await typeFrequency(page, frequency);
   await page.click("#Ok");
-  await page.waitForFunction(() => document.getElementById("LL").hasAttribute("aria-label"), { timeout: 15000 });
+  await until(page, () => document.getElementById("LL").hasAttribute("aria-label"));
   return results(page);
 }
 
@@ -307,13 +322,11 @@ async function failureTable(engine, browser) {
         await pause(200);
         release();
         await page.waitForSelector("body[data-ready]", { timeout: 15000 });
-        const got = await page.waitForFunction(() => document.getElementById("LL").getAttribute("aria-label"),
-          { timeout: 15000 }).then((handle) => handle.jsonValue());
+        const got = await until(page, () => document.getElementById("LL").getAttribute("aria-label"));
         check(got === "42.8571428571429" && page.errors.length === 0, `${where}: ${got}; ${page.errors}`);
       } else {
-        await page.waitForFunction(() => document.readyState === "complete" &&
-          (document.body.dataset.failed || !document.querySelector("script[src]")?.src ||
-            !("WebAssembly" in globalThis)), { timeout: 15000 }).catch(() => {});
+        // Until the page has failed, or (no scripts) has loaded.
+        await until(page, () => document.body.dataset.failed || document.readyState === "complete");
         await pause(300);
         const line = await page.evaluate(() =>
           [...document.querySelectorAll(".notice")].filter((element) => element.getClientRects().length > 0)
@@ -346,9 +359,8 @@ async function offline(engine, browser) {
       return { names, files: names.length ? (await (await caches.open(names[0])).keys()).length : 0 };
     });
     const files = JSON.parse(readFileSync(join(copy, "sw.js"), "utf8").match(/const files = (\[.*\]);/)[1]);
-    await page.waitForFunction((count) => caches.keys().then((names) => names.length === 1 &&
-      caches.open(names[0]).then((cache) => cache.keys()).then((keys) => keys.length === count)),
-    { timeout: 15000 }, files.length).catch(() => {});
+    await until(page, (count) => caches.keys().then((names) => names.length === 1 &&
+      caches.open(names[0]).then((cache) => cache.keys()).then((keys) => keys.length === count)), files.length);
     const first = await kept();
     check(first.names.length === 1 && first.files === files.length, `${where}: kept ${JSON.stringify(first)}`);
     if (engine.name === "chromium") {
@@ -364,8 +376,7 @@ async function offline(engine, browser) {
       `-DTEMPLATE=${join(here, "../site/sw.js.in")}`, `-DOUTPUT=${join(copy, "sw.js")}`,
       "-P", join(here, "../site_worker.cmake")]);
     await page.reload();
-    await page.waitForFunction((old) => caches.keys().then((names) => names.length === 1 && names[0] !== old),
-      { timeout: 15000 }, first.names[0]).catch(() => {});
+    await until(page, (old) => caches.keys().then((names) => names.length === 1 && names[0] !== old), first.names[0]);
     await page.reload();
     const second = await kept();
     check(second.names.length === 1 && second.names[0] !== first.names[0] &&
