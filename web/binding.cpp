@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The lccalc developers
 // SPDX-License-Identifier: MIT
-// What the web page takes from C++: the description of the window and the
-// click flow of the desktop program, through embind.
+// What the web page takes from C++, through embind: the click flow of the
+// desktop program, and the window's description for the page's test.
 #include <emscripten/bind.h>
 
 #include <string>
@@ -13,49 +13,27 @@ namespace {
 
 using emscripten::val;
 
-const char* kindName(lc::form::ControlKind kind) {
-  switch (kind) {
-    case lc::form::ControlKind::TextBox:
-      return "textBox";
-    case lc::form::ControlKind::PushButton:
-      return "pushButton";
-    case lc::form::ControlKind::GroupFrame:
-      return "groupFrame";
-    case lc::form::ControlKind::CaptionLabel:
-      return "captionLabel";
-    case lc::form::ControlKind::ResultLabel:
-      return "resultLabel";
-  }
-  return "";
-}
-
-// The window: its title, size and fonts, and every control in the order it
-// is created, each with its kind, text, place in pixels and tab index.
+// The window as the page's test checks it against what the browser draws
+// (index.html has it from the build): its size, the frequency box's font
+// size, and every control in the order it is created, with its text and
+// place in pixels.
 val window() {
   val controls = val::array();
   for (const auto& c : lc::form::kControls) {
     val control = val::object();
     control.set("name", std::string(c.name));
-    control.set("kind", std::string(kindName(c.kind)));
     control.set("text", std::string(c.text));
     control.set("left", c.rect.left);
     control.set("top", c.rect.top);
     control.set("width", c.rect.width);
     control.set("height", c.rect.height);
-    control.set("tabIndex", c.tabIndex);
     controls.call<void>("push", control);
   }
   val window = val::object();
-  window.set("title", std::string(lc::form::kTitle));
   window.set("width", lc::form::kClientWidth);
   window.set("height", lc::form::kClientHeight);
   window.set("controls", controls);
-  window.set("frequencyFont", std::string(lc::form::kFrequencyFont.family));
   window.set("frequencyFontPixels", lc::form::kFrequencyFont.pixels);
-  window.set("frequencyFontWeight", lc::form::kFrequencyFont.weight);
-  window.set("windowFontPixels", lc::form::kWindowFontPixels);
-  window.set("resultIndent", lc::form::kResultIndent);
-  window.set("maxFrequencyLength", lc::form::kMaxFrequencyLength);
   return window;
 }
 

@@ -52,14 +52,6 @@ std::string escaped(std::string_view text) {
 // wide enough, less where the window must shrink to fit.
 std::string scaled(int pixels) { return "calc(var(--u) * " + number(pixels) + ")"; }
 
-// The caption label that names a result, found by its text.
-std::string_view captionName(lc::Field field) {
-  for (const auto& c : lc::form::kControls) {
-    if (c.kind == ControlKind::CaptionLabel && c.text == lc::form::captionOf(field)) return c.name;
-  }
-  return {};
-}
-
 // The window's controls, in the order they are created: the frame before
 // the box, so that the box lies above it.
 std::string windowMarkup() {
@@ -89,8 +81,9 @@ std::string windowMarkup() {
         // An output is a status to assistive technology; the results are
         // spoken once, by the page's announcer, so the output itself is
         // silent.
-        html += "<output " + id + " aria-labelledby=\"" + escaped(captionName(*c.field)) +
-                "\" aria-live=\"off\">" + escaped(c.text) + "</output>";
+        html += "<output " + id + " aria-labelledby=\"" +
+                escaped(lc::form::captionControl(*c.field).name) + "\" aria-live=\"off\">" +
+                escaped(c.text) + "</output>";
         break;
     }
     html += "\n";
@@ -109,12 +102,15 @@ std::string windowStyle() {
          ";\n  height: " + scaled(lc::form::kClientHeight) +
          ";\n  font-size: " + scaled(lc::form::kWindowFontPixels) + ";\n}\n";
   css += ".client output {\n  padding-left: " + scaled(lc::form::kResultIndent - 1) + ";\n}\n";
-  css += "#F {\n  font: " + number(font.weight) + " " + scaled(font.pixels) + " \"" +
-         std::string(font.family) + "\", \"DejaVu Sans\", sans-serif;\n}\n";
   for (const auto& c : lc::form::kControls) {
     css += "#" + std::string(c.name) + " {\n  left: " + scaled(c.rect.left) +
            ";\n  top: " + scaled(c.rect.top) + ";\n  width: " + scaled(c.rect.width) +
-           ";\n  height: " + scaled(c.rect.height) + ";\n}\n";
+           ";\n  height: " + scaled(c.rect.height) + ";\n";
+    if (c.kind == ControlKind::TextBox) {
+      css += "  font: " + number(font.weight) + " " + scaled(font.pixels) + " \"" +
+             std::string(font.family) + "\", \"DejaVu Sans\", sans-serif;\n";
+    }
+    css += "}\n";
   }
   return css;
 }

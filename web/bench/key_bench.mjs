@@ -9,18 +9,13 @@
 // Usage: node web/bench/key_bench.mjs SITE_FOLDER
 import { createRequire } from "node:module";
 import { performance } from "node:perf_hooks";
-import { serveSite } from "../test/serve.mjs";
+import { chromium, serveSite } from "../test/serve.mjs";
 
 const require = createRequire(new URL("../test/package.json", import.meta.url));
 const puppeteer = require("puppeteer-core");
 const [site] = process.argv.slice(2);
 const server = await serveSite(site);
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-    "--disable-component-update", "--disable-sync"],
-});
+const browser = await puppeteer.launch(chromium);
 const text = (length) => ("7 MHz" + " 1234567890 abcdefghij".repeat(Math.ceil(length / 22))).slice(0, length);
 const drawn = (page) => page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
 

@@ -19,7 +19,7 @@ import { createRequire } from "node:module";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { gzipSync } from "node:zlib";
-import { serveSite } from "../test/serve.mjs";
+import { chromium, serveSite } from "../test/serve.mjs";
 
 const require = createRequire(new URL("../test/package.json", import.meta.url));
 const puppeteer = require("puppeteer-core");
@@ -59,12 +59,7 @@ function clickAtOnce() {
   });
 }
 
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-    "--disable-component-update", "--disable-sync"],
-});
+const browser = await puppeteer.launch(chromium);
 const servers = { lccalc: await serveSite(site), plain: await serveSite(plain) };
 // The local server as it is, and as over a phone's network.
 const networks = [["local", null], ["Fast 4G", puppeteer.PredefinedNetworkConditions["Fast 4G"]]];

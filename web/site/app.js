@@ -41,7 +41,10 @@ const ready = new Promise((resolve, reject) => {
   else resolve(createLccalc());
 });
 
-ready.then(() => {
+// The calculator itself once it is ready, for what cannot wait for it.
+let calculator = null;
+ready.then((lccalc) => {
+  calculator = lccalc;
   document.body.dataset.ready = "true";
 }, (error) => {
   form.hidden = true;
@@ -56,12 +59,12 @@ ready.then(() => {
 // Where a result does not fit, fraction digits go before the exponent. The
 // text is measured in the font the label shows it in, at the window's scale.
 const measure = document.createElement("canvas").getContext("2d");
-function show(lccalc, label, text) {
+function show(label, text) {
   const style = getComputedStyle(label);
   measure.font = `${style.fontWeight} ${style.fontSize} ${style.fontFamily}`;
   const indent = parseFloat(style.paddingLeft) + parseFloat(style.borderLeftWidth);
   const room = label.clientWidth - 2 * indent;
-  label.textContent = lccalc.elideResult(text, separator(), (candidate) =>
+  label.textContent = calculator.elideResult(text, separator(), (candidate) =>
     measure.measureText(candidate).width <= room);
   label.title = text;
   label.setAttribute("aria-label", text);
@@ -70,10 +73,9 @@ function show(lccalc, label, text) {
 
 // The window shrinks and grows with the screen (a phone turned): each
 // result is elided again for its label's new width.
-let shownBy = null;
 new ResizeObserver(() => {
   for (const label of Object.values(results)) {
-    if (shownBy && label.dataset.value) show(shownBy, label, label.dataset.value);
+    if (label.dataset.value) show(label, label.dataset.value);
   }
 }).observe(byId("client"));
 
@@ -109,10 +111,9 @@ byId("Ok").addEventListener("click", () => {
   ready.then((lccalc) => {
     waiting = false;
     if (form.hidden) return;  // Exit came first
-    shownBy = lccalc;
     const shown = lccalc.clickOk(typed, separator());
     for (const [field, label] of Object.entries(results)) {
-      if (field in shown) show(lccalc, label, shown[field]);
+      if (field in shown) show(label, shown[field]);
     }
     box.title = shown.hint;
     byId("hint").textContent = shown.hint;

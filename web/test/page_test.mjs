@@ -19,7 +19,7 @@ import { tmpdir } from "node:os";
 import { dirname, join, resolve as absolute } from "node:path";
 import { fileURLToPath } from "node:url";
 import puppeteer from "puppeteer-core";
-import { serveSite } from "./serve.mjs";
+import { chromium, serveSite } from "./serve.mjs";
 
 const [site, cmake, screenshots] = process.argv.slice(2);
 const here = dirname(fileURLToPath(import.meta.url));
@@ -39,12 +39,8 @@ function check(condition, message) {
 const engines = [
   {
     name: "chromium",
-    launch: (language) => puppeteer.launch({
-      executablePath: "/usr/bin/chromium",
-      headless: true,
-      args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-        "--disable-component-update", "--disable-sync", `--accept-lang=${language}`, `--lang=${language}`],
-    }),
+    launch: (language) =>
+      puppeteer.launch({ ...chromium, args: [...chromium.args, `--accept-lang=${language}`, `--lang=${language}`] }),
   },
   {
     name: "firefox",

@@ -83,20 +83,24 @@ constexpr bool takesFocus(ControlKind kind) {
   return kind == ControlKind::TextBox || kind == ControlKind::PushButton;
 }
 
-// The caption shown above a result field (L, C or LL).
-constexpr std::string_view captionOf(Field field) {
+// The control that names a field: the caption above a result (L, C or LL),
+// the frame round the frequency box (F).
+constexpr const Control& captionControl(Field field) {
   switch (field) {
     case Field::L:
-      return control(ControlId::Label1).text;
+      return control(ControlId::Label1);
     case Field::C:
-      return control(ControlId::Label2).text;
+      return control(ControlId::Label2);
     case Field::LL:
-      return control(ControlId::Label3).text;
+      return control(ControlId::Label3);
     case Field::F:
       break;
   }
-  return control(ControlId::Frame1).text;
+  return control(ControlId::Frame1);
 }
+
+// The caption shown above a result field (L, C or LL).
+constexpr std::string_view captionOf(Field field) { return captionControl(field).text; }
 
 // The result fields from the top of the window down.
 inline constexpr std::array<Field, 3> kResultFields{Field::L, Field::C, Field::LL};
