@@ -14,7 +14,7 @@ include_guard(GLOBAL)
 set(CMAKE_SKIP_RPATH ON)
 # The sanitizers' and the fuzzers' builds check the code; they ship nothing,
 # and their instrumentation does the protecting there.
-if(EMSCRIPTEN OR CMAKE_CXX_FLAGS MATCHES "-fsanitize" OR LC_BUILD_FUZZERS)
+if(EMSCRIPTEN OR LC_SANITIZED OR LC_BUILD_FUZZERS)
   return()
 endif()
 

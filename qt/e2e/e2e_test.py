@@ -2,10 +2,10 @@
 # SPDX-License-Identifier: MIT
 """End-to-end test of the real lccalc binary, seen as a screen reader sees it.
 
-Run inside a D-Bus session of its own (the CTest test wraps it in
-dbus-run-session), with a private runtime folder. It starts the display of
-one set-up, then the program with Qt's accessibility bridge on, drives it
-and reads it through AT-SPI. The set-ups:
+It makes a session of its own (a D-Bus session bus, and with it the
+accessibility bus, in a private runtime folder), starts the display of one
+set-up, then the program with Qt's accessibility bridge on, drives it and
+reads it through AT-SPI. The set-ups:
   xvfb     a bare X server; keys and clicks through xdotool;
   openbox  the same under a real window manager, which must show the title,
            offer no maximise, keep the size, close the program with status 0
@@ -20,12 +20,12 @@ import contextlib
 import os
 import subprocess
 import sys
-import tempfile
 import time
 
 import pyatspi
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
+from session import private_session  # noqa: E402
 from xvfb import private_display  # noqa: E402
 
 TITLE = "Расчет LC-конура" + " " * 31 + "TIRVAL"
@@ -177,11 +177,14 @@ def weston():
 SETUPS = {"xvfb": lambda: xvfb(), "openbox": lambda: xvfb(window_manager=True), "weston": weston}
 
 
-def start(binary, display, locale):
+def start(binary, display, locale, preload):
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LC_ALL=locale, **display)
     for key in ("QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"):
         if key not in display:
             env.pop(key, None)
+    if preload:  # a sanitizer build: AddressSanitizer's runtime then comes second
+        env["LD_PRELOAD"] = preload
+        env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"
     return subprocess.Popen([binary], env=env, stderr=subprocess.PIPE, text=True)
 
 
@@ -190,16 +193,16 @@ def main():
     parser.add_argument("--binary", required=True)
     parser.add_argument("--setup", choices=SETUPS, default="xvfb")
     parser.add_argument("--screenshot")
+    parser.add_argument("--preload", help="a library to preload into the program")
     args = parser.parse_args()
 
-    with tempfile.TemporaryDirectory() as runtime:
-        os.environ["XDG_RUNTIME_DIR"] = runtime
+    with private_session():
         with SETUPS[args.setup]() as (driver, display):
             locales = [("C.UTF-8", lambda p: run(p, driver, args.screenshot))]
             if args.setup == "xvfb":
                 locales.append(("ru_RU.UTF-8", lambda p: run_with_commas(p, driver)))
             for locale, check_program in locales:
-                program = start(args.binary, display, locale)
+                program = start(args.binary, display, locale, args.preload)
                 try:
                     check_program(program)
                 finally:

@@ -3,24 +3,23 @@
 """What a blind user hears: the real lccalc in front of the real Orca screen
 reader, headless, with Orca's speech captured as text.
 
-Run inside a D-Bus session of its own (the CTest test wraps it in
-dbus-run-session), with Debian's python3. For each locale it starts Xvfb,
-lccalc with Qt's accessibility bridge on, and Orca with its own settings
-folder, whose customisation writes every utterance to a file; then it drives
-the window with xdotool and checks what was spoken. No sound is needed:
-without a sound card Orca still records every utterance.
+Run with Debian's python3. For each locale it makes a session of its own
+(a D-Bus session bus in a private folder, which is also the home), starts
+Xvfb, lccalc with Qt's accessibility bridge on, and Orca with its own
+settings folder, whose customisation writes every utterance to a file; then
+it drives the window with xdotool and checks what was spoken. No sound is
+needed: without a sound card Orca still records every utterance.
 
-Usage: orca_test.py --binary LCCALC --transcript FILE
+Usage: orca_test.py --binary LCCALC --transcript FILE [--preload LIBRARY]
 """
 import argparse
 import os
-import signal
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
+from session import end_group, private_session  # noqa: E402
 from xvfb import private_display  # noqa: E402
 
 SETTINGS = """{"general": {"enableSound": false, "enableBraille": false,
@@ -92,13 +91,13 @@ class Speech:
         return said
 
 
-def run(binary, locale, transcript):
+def run(binary, locale, transcript, preload):
     expected = {
         "C.UTF-8": dict(text="text", button="button", separator="."),  # "push button" before Orca 48
         "ru_RU.UTF-8": dict(text="текст", button="кнопка", separator=","),
     }[locale]
     sep = expected["separator"]
-    with tempfile.TemporaryDirectory() as home, private_display() as display:
+    with private_session() as home, private_display() as display:
         settings = os.path.join(home, "orca")
         os.makedirs(settings)
         log = os.path.join(home, "speech.log")
@@ -109,6 +108,10 @@ def run(binary, locale, transcript):
         env = dict(os.environ, DISPLAY=display, HOME=home, LC_ALL=locale, LANG=locale,
                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_RUNTIME_DIR=home)
         env.pop("QT_QPA_PLATFORM", None)
+        program_env = dict(env)
+        if preload:  # a sanitizer build: AddressSanitizer's runtime then comes second
+            program_env["LD_PRELOAD"] = preload
+            program_env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"
         speech = Speech(log)
         orca_output = open(os.path.join(home, "orca.out"), "w+")
         # Orca refuses to start "for this session" while any process of this
@@ -129,7 +132,7 @@ def run(binary, locale, transcript):
             # the machine may be busy: a wait for a condition, not a time.
             speech.wait_for("that it is on", lambda said: "Screen reader on" in said or "включено" in said,
                             timeout=60.0)
-            program = subprocess.Popen([binary], env=env)
+            program = subprocess.Popen([binary], env=program_env)
             wid = None
             for _ in range(100):
                 found = subprocess.run(["xdotool", "search", "--name", "TIRVAL"], env=env,
@@ -181,10 +184,13 @@ def run(binary, locale, transcript):
                 orca_output.seek(0)
                 print(f"Orca's output ({'running' if orca.poll() is None else 'ended'}):\n"
                       + orca_output.read()[-4000:], flush=True)
-            for process in (program, orca):
-                if process is not None and process.poll() is None:
-                    process.send_signal(signal.SIGKILL)  # Orca may hang on SIGTERM
-                    process.wait()
+            if program is not None:
+                program.kill()
+                program.wait()
+            # Orca's whole session: Orca, and the speech server and helpers it
+            # started, which write into the home until they end.
+            end_group(orca.pid)
+            orca.wait()
             orca_output.close()
 
 
@@ -192,10 +198,11 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True)
     parser.add_argument("--transcript", required=True)
+    parser.add_argument("--preload", help="a library to preload into lccalc")
     args = parser.parse_args()
     open(args.transcript, "w").close()
     for locale in ("C.UTF-8", "ru_RU.UTF-8"):
-        run(args.binary, locale, args.transcript)
+        run(args.binary, locale, args.transcript, args.preload)
     print(f"transcript: {args.transcript}")
     if failures:
         sys.exit(f"{len(failures)} check(s) failed")
