@@ -20,12 +20,14 @@ include(GoogleTest)
 
 # Registers a GoogleTest program with CTest: each test on its own natively;
 # under Wine the whole program as one test, since every start of it costs
-# about a second there.
+# about a second there. lc_add_gtest(TARGET [PROPERTIES NAME VALUE...]) gives
+# every test of the program those properties too.
 function(lc_add_gtest target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "PROPERTIES")
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${target} COMMAND ${target})
-    set_tests_properties(${target} PROPERTIES TIMEOUT 300)
+    set_tests_properties(${target} PROPERTIES TIMEOUT 300 ${arg_PROPERTIES})
   else()
-    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ${arg_PROPERTIES})
   endif()
 endfunction()
