@@ -3,24 +3,27 @@
 # SPDX-License-Identifier: MIT
 # Runs the README's test command as a new user would: on a minimal Debian
 # (debootstrap --variant=minbase) of RELEASE, bookworm (12) by default or
-# trixie (13), into which this repository's committed HEAD is cloned. Run as
-# root; it takes 20 to 40 minutes on two cores. Prints the time taken and
-# exits with the test command's status.
+# trixie (13), into which this repository's committed HEAD is cloned. CI runs
+# it for bookworm. Run as root; it takes 20 to 40 minutes on two cores.
+# Prints the time taken and exits with the test command's status.
 #
 # Usage: scripts/fresh-check.sh [RELEASE] [COMMAND...]
 #   COMMAND, run in the clone instead of scripts/test.sh, helps to look into
 #   a failure (the chroot stays in build/fresh/RELEASE until the next run).
 #
-# The base system is downloaded once and cached in build/fresh/RELEASE.tgz.
-# This machine's extra CA certificates (/usr/local/share/ca-certificates),
-# which a TLS-inspecting proxy may need, are trusted inside the chroot too;
-# they belong to the network, not to the project.
+# The base system is downloaded once and cached outside the checkout, in
+# $LC_FRESH_CACHE (/var/cache/lccalc-fresh unless set), so that a new clone
+# (CI's) does not download it again. This machine's extra CA certificates
+# (/usr/local/share/ca-certificates), which a TLS-inspecting proxy may need,
+# are trusted inside the chroot too; they belong to the network, not to the
+# project.
 set -euo pipefail
 release=${1:-bookworm}
 shift || true
 root=$(cd "$(dirname "$0")/.." && pwd)
 fresh=$root/build/fresh
 chroot_dir=$fresh/$release
+cache=${LC_FRESH_CACHE:-/var/cache/lccalc-fresh}
 mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
 
 [ "$(id -u)" -eq 0 ] || { echo "fresh-check: run as root" >&2; exit 2; }
@@ -38,16 +41,31 @@ bind() {  # bind SOURCE TARGET-IN-CHROOT [mount options...]
 }
 
 start=$(date +%s)
-mkdir -p "$fresh"
-# git and ca-certificates: what a user who cloned the repository has.
-if [ ! -f "$fresh/$release.tgz" ]; then
-  echo "== making the $release base system (cached in $fresh/$release.tgz)"
-  debootstrap --variant=minbase --include=ca-certificates,git \
-    --make-tarball="$fresh/$release.tgz" "$release" "$fresh/tmp-$release" "$mirror"
+mkdir -p "$fresh" "$cache"
+# git and ca-certificates: what a user who cloned the repository has. A
+# download that fails (the mirror or the network, for a moment) is tried
+# again; the tarball is kept only once it is whole.
+tarball=$cache/$release.tgz
+for attempt in 1 2 3; do
+  [ ! -f "$tarball" ] || break
+  echo "== making the $release base system (cached in $tarball), attempt $attempt"
+  rm -rf "$cache/tmp-$release"
+  if debootstrap --variant=minbase --include=ca-certificates,git \
+       --make-tarball="$tarball.part" "$release" "$cache/tmp-$release" "$mirror"; then
+    mv "$tarball.part" "$tarball"
+  fi
+  rm -rf "$cache/tmp-$release"
+done
+[ -f "$tarball" ] || { echo "fresh-check: could not download the $release base system" >&2; exit 1; }
+# A run that was killed may have left its mounts: never remove through them.
+if [ -d "$chroot_dir" ]; then
+  findmnt -rn -o TARGET | grep -F "$chroot_dir/" | sort -r | while read -r target; do
+    umount -l "$target"
+  done
+  rm -rf --one-file-system "$chroot_dir"
 fi
-rm -rf "$chroot_dir"
 debootstrap --variant=minbase --include=ca-certificates,git \
-  --unpack-tarball="$fresh/$release.tgz" "$release" "$chroot_dir" "$mirror"
+  --unpack-tarball="$tarball" "$release" "$chroot_dir" "$mirror"
 
 cp /etc/resolv.conf "$chroot_dir/etc/resolv.conf"
 if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then

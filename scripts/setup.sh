@@ -36,7 +36,8 @@ done
 if [ ${#missing[@]} -ne 0 ]; then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -q
-  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # A download that fails for a moment is tried again.
+  $sudo apt-get -o Acquire::Retries=5 update -q
+  $sudo apt-get -o Acquire::Retries=5 install -y -q --no-install-recommends "${missing[@]}"
 fi
 ensure_locale
