@@ -4,7 +4,7 @@
 # Runs the README's test command as a new user would: on a minimal Debian
 # (debootstrap --variant=minbase) of RELEASE, bookworm (12) by default or
 # trixie (13), into which this repository's committed HEAD is cloned. CI runs
-# it for bookworm. Run as root; it takes 20 to 40 minutes on two cores.
+# it for bookworm. Run as root; it takes 10 to 12 minutes on two cores.
 # Prints the time taken and exits with the test command's status.
 #
 # Usage: scripts/fresh-check.sh [RELEASE] [COMMAND...]
