@@ -65,10 +65,10 @@ settings=(-DLC_BUILD_TESTS=OFF -DLC_BUILD_BENCHMARKS=OFF
 for preset in default windows web; do
   echo "== $preset"
   # Optimised for speed, and the page for size, as its preset has it; its
-  # toolchain file's -fexceptions is kept.
+  # toolchain file's -fwasm-exceptions is kept.
   type=(-DCMAKE_BUILD_TYPE=Release)
   flags=$maps
-  [ "$preset" != web ] || { type=(); flags="-fexceptions $maps"; }
+  [ "$preset" != web ] || { type=(); flags="-fwasm-exceptions $maps"; }
   cmake --preset "$preset" -B "$work/$preset" "${settings[@]}" "${type[@]}" \
     "-DCMAKE_CXX_FLAGS=$flags" >/dev/null
   NODE_PATH=/usr/share/nodejs cmake --build "$work/$preset"

@@ -1,41 +1,77 @@
 // SPDX-FileCopyrightText: 2026 The lccalc developers
 // SPDX-License-Identifier: MIT
-// What the web page takes from C++, through embind: the click flow of the
-// desktop program, and the window's description for the page's test.
-#include <emscripten/bind.h>
-
+// What the web page takes from C++: the click flow of the desktop program,
+// the elision of a long result, and the window's description for the
+// page's test. lccalc.wasm stands alone (no JavaScript of Emscripten's),
+// so that the page has nothing to load and set up but itself, app.js and
+// the module; app.js calls these few functions directly.
+//
+// The page writes each text argument, UTF-8, into a buffer that lc_input
+// gives it; each function returns a NUL-terminated UTF-8 text, a JSON
+// object or a plain text, valid until the next call. No exception leaves
+// for the page's script, which cannot catch it.
+#include <cstddef>
+#include <exception>
 #include <string>
+#include <string_view>
 
 #include "lc/form/form.h"
 #include "lc/form/layout.h"
 
+// Whether the label in which a result is shown has room for `text`: the
+// page measures it in the label's font.
+extern "C" __attribute__((import_module("env"), import_name("fits"))) int lcFits(
+    const char* text, std::size_t length);
+
 namespace {
 
-using emscripten::val;
+std::string inputs[2];
+std::string output;
 
-// The window as the page's test checks it against what the browser draws
-// (index.html has it from the build): its size, the frequency box's font
-// size, and every control in the order it is created, with its text and
-// place in pixels.
-val window() {
-  val controls = val::array();
-  for (const auto& c : lc::form::kControls) {
-    val control = val::object();
-    control.set("name", std::string(c.name));
-    control.set("text", std::string(c.text));
-    control.set("left", c.rect.left);
-    control.set("top", c.rect.top);
-    control.set("width", c.rect.width);
-    control.set("height", c.rect.height);
-    controls.call<void>("push", control);
+// `text` as a JSON string.
+void appendJson(std::string& out, std::string_view text) {
+  out += '"';
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      constexpr char hex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += hex[(c >> 4) & 0xF];
+      out += hex[c & 0xF];
+    } else {
+      out += c;
+    }
   }
-  val window = val::object();
-  window.set("width", lc::form::kClientWidth);
-  window.set("height", lc::form::kClientHeight);
-  window.set("controls", controls);
-  window.set("frequencyFontPixels", lc::form::kFrequencyFont.pixels);
-  return window;
+  out += '"';
 }
+
+// A JSON object written a member at a time.
+class JsonObject {
+ public:
+  void add(std::string_view name, std::string_view text) {
+    begin(name);
+    appendJson(text_, text);
+  }
+  void add(std::string_view name, int value) {
+    begin(name);
+    text_ += std::to_string(value);
+  }
+  void addRaw(std::string_view name, std::string_view json) {
+    begin(name);
+    text_ += json;
+  }
+  std::string done() { return std::move(text_) + "}"; }
+
+ private:
+  void begin(std::string_view name) {
+    text_ += text_.size() == 1 ? "" : ",";
+    appendJson(text_, name);
+    text_ += ':';
+  }
+  std::string text_ = "{";
+};
 
 const char* fieldName(lc::Field field) {
   switch (field) {
@@ -56,53 +92,97 @@ const char* fieldName(lc::Field field) {
 // the page shows it and announces the results once it is closed.
 class PageView : public lc::form::View {
  public:
-  explicit PageView(std::string typed) : typed_(std::move(typed)) {}
+  explicit PageView(std::string_view typed) : typed_(typed) {}
 
-  std::string frequencyText() const override { return typed_; }
+  std::string frequencyText() const override { return std::string(typed_); }
   void showResult(lc::Field field, std::string_view text) override {
-    shown_.set(fieldName(field), std::string(text));
+    shown_.add(fieldName(field), text);
   }
-  void showReadHint(std::string_view hint) override { shown_.set("hint", std::string(hint)); }
+  void showReadHint(std::string_view hint) override { shown_.add("hint", hint); }
   void reportError(std::string_view name, std::string_view detail) override {
-    shown_.set("errorName", std::string(name));
-    shown_.set("errorDetail", std::string(detail));
+    shown_.add("errorName", name);
+    shown_.add("errorDetail", detail);
   }
-  void announce(std::string_view text) override { shown_.set("announcement", std::string(text)); }
+  void announce(std::string_view text) override { shown_.add("announcement", text); }
 
-  val shown() const { return shown_; }
+  std::string shown() { return shown_.done(); }
 
  private:
-  std::string typed_;
-  val shown_ = val::object();
+  std::string_view typed_;
+  JsonObject shown_;
 };
 
-// A click of OK on `typed` with results written with `separator`: the
-// results it wrote (L, C, LL, a blank one ""), the hint, the error's name and
-// detail if it failed, and the announcement.
-val clickOk(std::string typed, std::string separator) {
-  PageView view(std::move(typed));
-  lc::form::Form form(view, lc::NumberFormat{std::move(separator)});
-  // No exception may leave for the page's script, which cannot catch it.
-  try {
-    form.clickOk();
-  } catch (const std::exception& error) {
-    view.reportError(lc::form::kInternalError, error.what());
-  }
-  return view.shown();
-}
-
-// What a result label shows of `text` when `fits(text)` tells whether a text
-// fits it.
-std::string elideResult(std::string text, std::string separator, val fits) {
-  return lc::form::elideResult(
-      text, lc::NumberFormat{std::move(separator)},
-      [&](std::string_view candidate) { return fits(std::string(candidate)).as<bool>(); });
+const char* give(std::string text) {
+  output = std::move(text);
+  return output.c_str();
 }
 
 }  // namespace
 
-EMSCRIPTEN_BINDINGS(lccalc) {
-  emscripten::function("window", &window);
-  emscripten::function("clickOk", &clickOk);
-  emscripten::function("elideResult", &elideResult);
+extern "C" {
+
+// A buffer of `size` bytes for text argument `index` (0 or 1), or null.
+__attribute__((export_name("lc_input"))) char* lcInput(int index, std::size_t size) {
+  if (index < 0 || index > 1) return nullptr;
+  try {
+    inputs[index].resize(size);
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+  return inputs[index].data();
 }
+
+// A click of OK on argument 0, the typed text, with results written with
+// argument 1, the decimal separator: a JSON object of the results it wrote
+// ("L", "C", "LL"; a blank one ""), the "hint", the "errorName" and
+// "errorDetail" if it failed, and the "announcement".
+__attribute__((export_name("lc_click"))) const char* lcClick() {
+  PageView view(inputs[0]);
+  try {
+    lc::form::Form form(view, lc::NumberFormat{inputs[1]});
+    form.clickOk();
+  } catch (const std::exception& error) {
+    view.reportError(lc::form::kInternalError, error.what());
+  }
+  return give(view.shown());
+}
+
+// What a result label shows of argument 0, a result written with argument
+// 1 as the separator, when the page's `fits` tells whether a text fits it.
+__attribute__((export_name("lc_elide"))) const char* lcElide() {
+  try {
+    return give(lc::form::elideResult(
+        inputs[0], lc::NumberFormat{inputs[1]},
+        [](std::string_view text) { return lcFits(text.data(), text.size()) != 0; }));
+  } catch (const std::exception&) {
+    return give(inputs[0]);
+  }
+}
+
+// The window as the page's test checks it against what the browser draws
+// (index.html has it from the build): its size, the frequency box's font
+// size, and every control in the order it is created, with its text and
+// place in pixels.
+__attribute__((export_name("lc_window"))) const char* lcWindow() try {
+  std::string controls = "[";
+  for (const auto& c : lc::form::kControls) {
+    JsonObject control;
+    control.add("name", c.name);
+    control.add("text", c.text);
+    control.add("left", c.rect.left);
+    control.add("top", c.rect.top);
+    control.add("width", c.rect.width);
+    control.add("height", c.rect.height);
+    controls += (controls.size() == 1 ? "" : ",") + control.done();
+  }
+  JsonObject window;
+  window.add("width", lc::form::kClientWidth);
+  window.add("height", lc::form::kClientHeight);
+  window.addRaw("controls", controls + "]");
+  window.add("frequencyFontPixels", lc::form::kFrequencyFont.pixels);
+  return give(window.done());
+} catch (const std::exception&) {
+  return "{}";
+}
+
+}  // extern "C"

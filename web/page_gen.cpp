@@ -97,7 +97,15 @@ std::string windowStyle() {
   std::string css =
       "/* Written at build time from the window's description: its size,\n"
       "   fonts and every control's place, in units of --u. */\n";
-  css += ":root {\n  --window-width: " + number(lc::form::kClientWidth) + ";\n}\n";
+  // Where the screen is narrower than the window and the body's margins
+  // (at most 2em a side), the window shrinks to the body's width. A size
+  // container costs a layout pass, so only narrow screens get one: below
+  // (width + 2) / 8 + 4 em, which is above width + 2 px + 4 em for any font
+  // of 8 px or more.
+  css += "@media (max-width: " + number((lc::form::kClientWidth + 2) / 8 + 4) +
+         "em) {\n  body {\n    container-type: inline-size;\n  }\n  :root {\n    --u: min(1px, "
+         "(100cqi - 2px) / " +
+         number(lc::form::kClientWidth) + ");\n  }\n}\n";
   css += ".client {\n  width: " + scaled(lc::form::kClientWidth) +
          ";\n  height: " + scaled(lc::form::kClientHeight) +
          ";\n  font-size: " + scaled(lc::form::kWindowFontPixels) + ";\n}\n";
@@ -150,6 +158,11 @@ int main(int argc, char** argv) {
   const auto at = page.find(marker);
   if (at == std::string::npos) return fail("lc_page_gen: the template has no <!-- window --> line");
   page.replace(at, marker.size(), windowMarkup());
+  // The error report is titled as the window.
+  constexpr std::string_view title = "<!-- title -->";
+  if (const auto where = page.find(title); where != std::string::npos) {
+    page.replace(where, title.size(), escaped(lc::form::kTitle));
+  }
   if (!writeFile(argv[2], page) || !writeFile(argv[3], windowStyle())) {
     return fail("lc_page_gen: cannot write the page");
   }

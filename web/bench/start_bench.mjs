@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The lccalc developers
 // SPDX-License-Identifier: MIT
 // How soon the web page is ready, beside a plain page with the same
-// elements: the built window (index.html and its style sheets) with, in
-// place of the module and app.js, a few lines of script that compute in
-// JavaScript. Headless Chromium, cache off, no service worker, both pages
-// from the same local server, in turn, as it is and throttled as Chromium's
-// "Fast 4G"; the median of RUNS loads (12 unless set) of:
+// elements: the built index.html with no style, script, icon, manifest or
+// module, and a one-line click script that computes in JavaScript.
+// Headless Chromium, cache off, no service worker, both pages from the same
+// local server, in turn, as it is and throttled as Chromium's "Fast 4G";
+// the median of RUNS loads (12 unless set) of:
 //   window drawn  navigation to the first paint (the window is all there is)
 //   first result  navigation to the frame after OK, clicked as soon as the
 //                 page's content is loaded with 7 typed, shows a result
@@ -14,7 +14,7 @@
 // scripts/bench.sh runs it; puppeteer-core comes from web/test.
 //
 // Usage: node web/bench/start_bench.mjs SITE_FOLDER
-import { cpSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
+import { mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { createRequire } from "node:module";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
@@ -26,26 +26,15 @@ const puppeteer = require("puppeteer-core");
 const [site] = process.argv.slice(2);
 const runs = Number(process.env.RUNS ?? 12);
 
-// The plain page: the same markup and styles, no module.
+// The plain page: the same elements, nothing else.
 const plain = mkdtempSync(join(tmpdir(), "lccalc-plain-"));
-cpSync(site, plain, { recursive: true });
-const index = readFileSync(join(plain, "index.html"), "utf8")
-  .replace(/ *<link rel="preload"[^>]*>\n/, "")
-  .replace(/ *<script src="lccalc.js"[^>]*><\/script>\n/, "")
-  .replace('src="app.js"', 'src="plain.js"');
+const index = readFileSync(join(site, "index.html"), "utf8")
+  .replace(/ *<link\b[^>]*>\n/g, "")
+  .replace(/ *(<noscript>)?<style>[^]*?<\/style>(<\/noscript>)?\n/g, "")
+  .replace(/ *<script\b[^>]*>[^]*?<\/script>\n/g, "")
+  .replace("</head>", '  <script src="plain.js" defer></script>\n</head>');
 writeFileSync(join(plain, "index.html"), index);
-writeFileSync(join(plain, "plain.js"), `"use strict";
-document.getElementById("Ok").addEventListener("click", () => {
-  const f = Number(document.getElementById("F").value);
-  const wave = 300 / f, c = 2 * wave, l = 1e6 / ((2 * Math.PI * f * 1e6) ** 2 * c * 1e-12);
-  for (const [id, v] of [["L", l], ["C", c], ["LL", wave]]) {
-    const label = document.getElementById(id);
-    label.textContent = String(v);
-    label.setAttribute("aria-label", String(v));
-  }
-});
-document.body.dataset.ready = "true";
-`);
+writeFileSync(join(plain, "plain.js"), `document.getElementById("Ok").onclick = () => { const f = Number(document.getElementById("F").value), w = 300 / f, c = 2 * w, l = 1e18 / ((2 * Math.PI * f * 1e6) ** 2 * c); for (const [id, v] of [["L", l], ["C", c], ["LL", w]]) document.getElementById(id).setAttribute("aria-label", document.getElementById(id).textContent = String(v)); };\n`);
 
 // Types 7 and clicks OK as soon as the content is loaded, and notes when
 // the frame showing the result is drawn.

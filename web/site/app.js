@@ -1,30 +1,14 @@
 // SPDX-FileCopyrightText: 2026 The lccalc developers
 // SPDX-License-Identifier: MIT
 // The page's window comes drawn with the page; this gives it its clicks,
-// which run the desktop program's C++ click flow in lccalc.wasm. The module
-// loads in the background: a click before it is ready waits for it, and a
-// line in place of the window says so if it cannot start.
+// which run the desktop program's C++ click flow in lccalc.wasm. The build
+// puts it into the page, at the end, so that it runs as soon as the window
+// is parsed, with nothing more to fetch but the module. The module loads
+// in the background: a click before it is ready waits for it, and a line in
+// place of the window says so if it cannot start.
 "use strict";
 
-// The decimal separator of the browser's language, as the desktop program
-// takes the system locale's. A browser's first number format takes it tens
-// of milliseconds to prepare, so it is asked for once the window is drawn,
-// while the module loads.
-let separatorFound = null;
-function separator() {
-  separatorFound ??= new Intl.NumberFormat(navigator.language).formatToParts(1.5)
-    .find((part) => part.type === "decimal")?.value ?? ".";
-  return separatorFound;
-}
-setTimeout(separator);
-
-const byId = (id) => document.getElementById(id);
-const form = byId("Form1");
-const box = byId("F");
-const results = { L: byId("L"), C: byId("C"), LL: byId("LL") };
-const errorBox = byId("errorBox");
-byId("errorTitle").textContent = byId("title").textContent;
-
+// The module first, so that it compiles while the rest is set up.
 const noWebAssembly = "Калькулятор не запустился: этот браузер не выполняет WebAssembly, " +
   "без которого расчёт невозможен. Откройте страницу в современном браузере.";
 const notLoaded = "Калькулятор не запустился: его модуль (lccalc.wasm) не загрузился. " +
@@ -33,13 +17,103 @@ const notLoaded = "Калькулятор не запустился: его мо
 const notFromFile = "Калькулятор не запустился: этот браузер не загружает его модуль (lccalc.wasm) " +
   "в страницу, открытую из файла. Откройте её через веб-сервер или в Firefox.";
 
-// The calculator, once lccalc.wasm is compiled. It rejects where it cannot
-// start: no WebAssembly, the loader or the module missing or blocked, an
-// error in either.
-const ready = new Promise((resolve, reject) => {
-  if (typeof WebAssembly !== "object") reject(new Error(noWebAssembly));
-  else resolve(createLccalc());
-});
+// lccalc.wasm's bytes: fetched, or where a browser fetches no file into a
+// page opened from a file (Firefox does let it read one), read.
+async function moduleResponse() {
+  try {
+    const response = await fetch("lccalc.wasm");
+    if (!response.ok) throw new Error(`lccalc.wasm: ${response.status}`);
+    return response;
+  } catch (error) {
+    if (location.protocol !== "file:") throw error;
+    return new Promise((resolve, reject) => {
+      const request = new XMLHttpRequest();
+      request.open("GET", "lccalc.wasm");
+      request.responseType = "arraybuffer";
+      request.onload = () => (request.response?.byteLength ? resolve(request.response) : reject(error));
+      request.onerror = () => reject(error);
+      request.send();
+    });
+  }
+}
+
+// The calculator, once lccalc.wasm is compiled and set up: its functions
+// with texts in and out. It rejects where it cannot start: no WebAssembly,
+// the module missing, blocked or broken.
+async function startCalculator() {
+  let fits = () => true;  // the label's measure while a result is elided
+  let exports = null;
+  const utf8 = new TextEncoder();
+  const text = (at, length) => new TextDecoder().decode(new Uint8Array(exports.memory.buffer, at, length));
+  const imports = {
+    env: { fits: (at, length) => (fits(text(at, length)) ? 1 : 0) },
+    wasi_snapshot_preview1: { proc_exit: (code) => { throw new Error(`lccalc.wasm ended with ${code}`); } },
+  };
+  const bytes = await moduleResponse();
+  const { instance } = bytes instanceof Response && WebAssembly.instantiateStreaming
+    ? await WebAssembly.instantiateStreaming(bytes, imports).catch(async () =>
+      WebAssembly.instantiate(await (await fetch("lccalc.wasm")).arrayBuffer(), imports))
+    : await WebAssembly.instantiate(bytes, imports);
+  exports = instance.exports;
+  exports._initialize();
+  // Calls `name` with the texts as its arguments; gives the text it returns.
+  const call = (name, ...args) => {
+    args.forEach((arg, index) => {
+      const encoded = utf8.encode(arg);
+      new Uint8Array(exports.memory.buffer, exports.lc_input(index, encoded.length), encoded.length).set(encoded);
+    });
+    const at = exports[name]();
+    return text(at, new Uint8Array(exports.memory.buffer, at).indexOf(0));
+  };
+  return {
+    clickOk: (typed, separator) => JSON.parse(call("lc_click", typed, separator)),
+    elideResult(result, separator, labelFits) {
+      fits = labelFits;
+      try {
+        return call("lc_elide", result, separator);
+      } finally {
+        fits = () => true;
+      }
+    },
+    window: () => JSON.parse(call("lc_window")),
+  };
+}
+
+const ready = typeof WebAssembly === "object" ? startCalculator() : Promise.reject(new Error(noWebAssembly));
+
+// The decimal separator of the browser's language, as the desktop program
+// takes the system locale's. The build writes each language's separator
+// here from its ICU data (separators by the languages, and by the
+// language-region pairs that differ from their language, that use them):
+// a browser's first number format takes tens of milliseconds to prepare.
+// Only a language the table lacks asks Intl, and a tag that Intl refuses,
+// or whose language it does not know, gives the point.
+const separatorTable = { languages: {}, regions: {} };
+function separatorOf(tag) {
+  const [language, ...rest] = String(tag).toLowerCase().split(/[-_]/);
+  const region = rest.find((part) => part.length === 2 || /^\d{3}$/.test(part))?.toUpperCase();
+  const listed = (groups, wanted) =>
+    Object.keys(groups).find((separator) => ` ${groups[separator]} `.includes(` ${wanted} `));
+  const known = (region && listed(separatorTable.regions, `${language}-${region}`)) ??
+    listed(separatorTable.languages, language);
+  if (known) return known;
+  try {
+    const format = new Intl.NumberFormat(tag);
+    if (format.resolvedOptions().locale.split("-")[0].toLowerCase() !== language) return ".";
+    return format.formatToParts(1.5).find((part) => part.type === "decimal")?.value ?? ".";
+  } catch {
+    return ".";  // a tag Intl refuses ("C" where the system's locale is C.UTF-8)
+  }
+}
+let separatorFound = null;
+const separator = () => (separatorFound ??= separatorOf(navigator.language));
+
+const byId = (id) => document.getElementById(id);
+const form = byId("Form1");
+const box = byId("F");
+const results = { L: byId("L"), C: byId("C"), LL: byId("LL") };
+const errorBox = byId("errorBox");
+
 
 // The calculator itself once it is ready, for what cannot wait for it.
 let calculator = null;
@@ -58,8 +132,9 @@ ready.then((lccalc) => {
 
 // Where a result does not fit, fraction digits go before the exponent. The
 // text is measured in the font the label shows it in, at the window's scale.
-const measure = document.createElement("canvas").getContext("2d");
+let measure = null;
 function show(label, text) {
+  measure ??= document.createElement("canvas").getContext("2d");
   const style = getComputedStyle(label);
   measure.font = `${style.fontWeight} ${style.fontSize} ${style.fontFamily}`;
   const indent = parseFloat(style.paddingLeft) + parseFloat(style.borderLeftWidth);
@@ -71,21 +146,6 @@ function show(label, text) {
   label.dataset.value = text;  // the whole result, for Copy
 }
 
-// The window shrinks and grows with the screen (a phone turned): each
-// result is elided again for its label's new width.
-new ResizeObserver(() => {
-  for (const label of Object.values(results)) {
-    if (label.dataset.value) show(label, label.dataset.value);
-  }
-}).observe(byId("client"));
-
-// Copy of a selection in an elided result copies the whole result.
-byId("client").addEventListener("copy", (event) => {
-  const label = document.getSelection()?.anchorNode?.parentElement;
-  if (label?.tagName !== "OUTPUT" || label.textContent === label.dataset.value) return;
-  event.clipboardData.setData("text/plain", label.dataset.value);
-  event.preventDefault();
-});
 
 const announcer = byId("announcer");
 function announce(text) {
@@ -148,9 +208,28 @@ byId("Command1").addEventListener("click", () => {
   announce(ended.textContent.replace(/\s+/g, " ").trim());
 });
 
-// Offline use and installing: a service worker keeps the whole site.
-if ("serviceWorker" in navigator && location.protocol !== "file:") {
-  navigator.serviceWorker.register("sw.js").catch(() => {});
-}
+// The window shrinks and grows with the screen (a phone turned): each
+// result is elided again for its label's new width.
+new ResizeObserver(() => {
+  for (const label of Object.values(results)) {
+    if (label.dataset.value) show(label, label.dataset.value);
+  }
+}).observe(byId("client"));
 
-box.focus();
+// Copy of a selection in an elided result copies the whole result.
+byId("client").addEventListener("copy", (event) => {
+  const label = document.getSelection()?.anchorNode?.parentElement;
+  if (label?.tagName !== "OUTPUT" || label.textContent === label.dataset.value) return;
+  event.clipboardData.setData("text/plain", label.dataset.value);
+  event.preventDefault();
+});
+
+// The box has the focus from the first frame on. (Given now, it would have
+// the window laid out before the parser is done.)
+requestAnimationFrame(() => box.focus());
+
+// Offline use and installing: a service worker keeps the whole site; it is
+// not needed for this visit, so it waits until the page has loaded.
+if ("serviceWorker" in navigator && location.protocol !== "file:") {
+  addEventListener("load", () => setTimeout(() => navigator.serviceWorker.register("sw.js").catch(() => {}), 100));
+}

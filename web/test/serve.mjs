@@ -1,11 +1,14 @@
 // SPDX-FileCopyrightText: 2026 The lccalc developers
 // SPDX-License-Identifier: MIT
 // The built site served on 127.0.0.1 at a free port, for the page's test
-// and benchmarks, under the strict policy the page declares for itself:
-// resolves to the server, whose url is its address. `intercept(path,
-// response)`, where given, may answer a request itself (a fault, a delay):
-// it returns true, or a promise of true, where it did.
-import { createReadStream } from "node:fs";
+// and benchmarks, under the strict policy the page declares for itself (its
+// index.html's, sent as a header too, as a server would): resolves to the
+// server, whose url is its address. `intercept(path, response)`, where
+// given, may answer a request itself (a fault, a delay): it returns true,
+// or a promise of true, where it did. `inject`, where given, is a script of
+// the test's that the page runs before its own: served from the site's
+// origin, so that the page's policy allows it, and named first in its head.
+import { createReadStream, readFileSync } from "node:fs";
 import { createServer } from "node:http";
 import { extname, join } from "node:path";
 
@@ -18,18 +21,29 @@ export const chromium = {
     "--disable-component-update", "--disable-sync"],
 };
 
-const policy = "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'";
 
 const types = {
   ".html": "text/html; charset=utf-8", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm",
   ".png": "image/png", ".webmanifest": "application/manifest+json",
 };
 
-export async function serveSite(site, intercept = () => false) {
+export async function serveSite(site, { intercept = () => false, inject = null } = {}) {
+  const policy = readFileSync(join(site, "index.html"), "utf8")
+    .match(/http-equiv="Content-Security-Policy"\s+content="([^"]*)"/)[1];
   const server = createServer(async (request, response) => {
     const path = new URL(request.url, "http://localhost").pathname;
     response.setHeader("Content-Security-Policy", policy);
     if (await intercept(path, response)) return;
+    if (inject && path === "/test-first.js") {
+      response.writeHead(200, { "Content-Type": types[".js"] }).end(inject);
+      return;
+    }
+    if (inject && (path === "/" || path === "/index.html")) {
+      const page = readFileSync(join(site, "index.html"), "utf8")
+        .replace("<head>", '<head>\n  <script src="test-first.js"></script>');
+      response.writeHead(200, { "Content-Type": types[".html"] }).end(page);
+      return;
+    }
     const file = join(site, path === "/" ? "index.html" : path.replace(/\.\./g, ""));
     const stream = createReadStream(file);
     stream.on("error", () => response.writeHead(404).end());
