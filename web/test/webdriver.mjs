@@ -1,0 +1,168 @@
+// SPDX-FileCopyrightText: 2026 The lccalc developers
+// SPDX-License-Identifier: MIT
+// WebKit (WebKitGTK's MiniBrowser, Debian's webkit2gtk-driver) driven over
+// classic W3C WebDriver with Node's own fetch, on an X server of its own:
+// the engine of Safari, which puppeteer cannot drive. A browser here gives
+// pages with the same few methods as the test's puppeteer pages.
+//
+// The browser's language is the driver's locale (LANG=C gives en-US,
+// ru_RU.UTF-8 ru-RU, C.UTF-8 "C"). WebKit's WebDriver reports nothing of
+// the console: a page's errors are those that the test's first script
+// (errorRecorder) records.
+import { spawn } from "node:child_process";
+import { createServer } from "node:net";
+
+// A script that the page runs first: its errors, unhandled rejections,
+// refusals of its policy and console errors, kept for errors().
+export const errorRecorder = `"use strict";
+globalThis.testErrors = [];
+addEventListener("error", (event) => testErrors.push(event.message || "failed to load " +
+  (event.target?.src || event.target?.href)), true);
+addEventListener("unhandledrejection", (event) => testErrors.push(String(event.reason)));
+addEventListener("securitypolicyviolation", (event) =>
+  testErrors.push("refused by " + event.violatedDirective + ": " + event.blockedURI));
+const consoleError = console.error;
+console.error = (...args) => { testErrors.push(args.join(" ")); consoleError(...args); };
+`;
+
+const keys = { Tab: "\uE004", Enter: "\uE007", Shift: "\uE008" };
+
+// A free TCP port on 127.0.0.1.
+function freePort() {
+  return new Promise((resolve, reject) => {
+    const probe = createServer().listen(0, "127.0.0.1", () => {
+      const { port } = probe.address();
+      probe.close(() => resolve(port));
+    }).on("error", reject);
+  });
+}
+
+// Xvfb on a display it picks itself; resolves to [process, ":N"].
+function startXvfb() {
+  const server = spawn("Xvfb", ["-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+    { stdio: ["ignore", "ignore", "ignore", "pipe"] });
+  return new Promise((resolve, reject) => {
+    let number = "";
+    server.stdio[3].on("data", (data) => {
+      number += data;
+      if (number.includes("\n")) resolve([server, `:${number.trim()}`]);
+    });
+    server.on("exit", () => reject(new Error("Xvfb did not start")));
+  });
+}
+
+class Page {
+  constructor(browser, handle) {
+    this.browser = browser;
+    this.handle = handle;
+  }
+
+  async command(method, path, body) {
+    await this.browser.select(this.handle);
+    return this.browser.command(method, path, body);
+  }
+
+  goto(url) { return this.command("POST", "/url", { url }); }
+  reload() { return this.command("POST", "/refresh", {}); }
+  title() { return this.command("GET", "/title"); }
+
+  // What `fn(...args)` gives in the page, awaited there.
+  async evaluate(fn, ...args) {
+    const script = "const done = arguments[arguments.length - 1];" +
+      `Promise.resolve().then(() => (${fn}).apply(null, Array.from(arguments).slice(0, -1)))` +
+      ".then((value) => done({ value }), (error) => done({ error: String(error) }));";
+    const result = await this.command("POST", "/execute/async", { script, args });
+    if (result?.error) throw new Error(`in the page: ${result.error}`);
+    return result?.value;
+  }
+
+  async element(selector) {
+    return Object.values(await this.command("POST", "/element", { using: "css selector", value: selector }))[0];
+  }
+  async type(selector, text) {
+    if (text) await this.command("POST", `/element/${await this.element(selector)}/value`, { text });
+  }
+  async click(selector) {
+    await this.command("POST", `/element/${await this.element(selector)}/click`, {});
+  }
+  // A key, with Shift held where `shift` is true.
+  async press(key, { shift = false } = {}) {
+    const strokes = [{ type: "keyDown", value: keys[key] }, { type: "keyUp", value: keys[key] }];
+    if (shift) strokes.unshift({ type: "keyDown", value: keys.Shift }), strokes.push({ type: "keyUp", value: keys.Shift });
+    await this.command("POST", "/actions", { actions: [{ type: "key", id: "keyboard", actions: strokes }] });
+  }
+  errors() { return this.evaluate(() => globalThis.testErrors ?? []); }
+  async screenshot(path) {
+    const { writeFileSync } = await import("node:fs");
+    writeFileSync(path, Buffer.from(await this.command("GET", "/screenshot"), "base64"));
+  }
+  // Runs `source`, a script of the test's (axe-core), in the page.
+  run(source) { return this.command("POST", "/execute/sync", { script: `${source};return true;`, args: [] }); }
+  // (The page's window stays, with nothing in it.)
+  close() { return this.goto("about:blank"); }
+}
+
+// MiniBrowser in `locale`, on an X server of its own, its windows
+// `width` CSS pixels wide, with `args` for MiniBrowser (its settings, as
+// --enable-javascript=false); resolves to the browser.
+export async function launchWebKit(locale, { width = 1280, args = [] } = {}) {
+  const [xvfb, display] = await startXvfb();
+  const port = await freePort();
+  const driver = spawn("WebKitWebDriver", [`--port=${port}`], {
+    stdio: "ignore",
+    env: { ...process.env, DISPLAY: display, LANG: locale, LC_ALL: locale, LANGUAGE: "" },
+  });
+  const base = `http://127.0.0.1:${port}`;
+  const browser = {
+    current: null,
+    async command(method, path, body) {
+      const response = await fetch(`${base}/session/${this.session}${path}`, {
+        method, headers: { "Content-Type": "application/json" }, body: body && JSON.stringify(body),
+        signal: AbortSignal.timeout(60000),
+      });
+      const { value } = await response.json();
+      if (value?.error) throw new Error(`WebDriver ${method} ${path}: ${value.error}: ${value.message}`);
+      return value;
+    },
+    async select(handle) {
+      if (this.current === handle) return;
+      await this.command("POST", "/window", { handle });
+      this.current = handle;
+    },
+    // The page of the browser's one window, where the test opens one page
+    // at a time. (A new tab would open hidden, where a page's animation
+    // frames never come; and closing a session's last window may end it.)
+    async newPage() {
+      return new Page(this, this.first);
+    },
+    async close() {
+      await fetch(`${base}/session/${this.session}`, { method: "DELETE", signal: AbortSignal.timeout(10000) })
+        .catch(() => {});
+      driver.kill("SIGKILL");
+      xvfb.kill("SIGKILL");
+    },
+  };
+  try {
+    for (const end = Date.now() + 30000; ;) {
+      const ready = await fetch(`${base}/status`).then((r) => r.json()).then((r) => r.value?.ready, () => false);
+      if (ready) break;
+      if (Date.now() > end) throw new Error("WebKitWebDriver did not start");
+      await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+    const response = await fetch(`${base}/session`, {
+      method: "POST", headers: { "Content-Type": "application/json" },
+      // (Without --automation among its arguments the browser never answers.)
+      body: JSON.stringify({ capabilities: { alwaysMatch: args.length
+        ? { "webkitgtk:browserOptions": { args: ["--automation", ...args] } } : {} } }),
+      signal: AbortSignal.timeout(60000),
+    });
+    browser.session = (await response.json()).value.sessionId;
+    browser.first = browser.current = await browser.command("GET", "/window");
+    await browser.command("POST", "/window/rect", { width, height: 900 });
+  } catch (error) {
+    driver.kill("SIGKILL");
+    xvfb.kill("SIGKILL");
+    throw error;
+  }
+  return browser;
+}
