@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # GoogleTest for the unit tests: Debian's built library natively, and built
 # from Debian's own sources (/usr/src/googletest, package libgtest-dev) when
-# cross-building for Windows, where the built one does not fit. Included by
+# cross-building (for Windows, for 64-bit ARM), where the built one does not
+# fit. Included by
 # every test folder: GoogleTest's CMake module works in the folder that
 # includes it.
 
@@ -19,8 +20,8 @@ endif()
 include(GoogleTest)
 
 # Registers a GoogleTest program with CTest: each test on its own natively;
-# under Wine the whole program as one test, since every start of it costs
-# about a second there. lc_add_gtest(TARGET [PROPERTIES NAME VALUE...]) gives
+# cross-built, the whole program as one test, since every start of it under
+# Wine costs about a second, and under qemu-user a tenth. lc_add_gtest(TARGET [PROPERTIES NAME VALUE...]) gives
 # every test of the program those properties too.
 function(lc_add_gtest target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "PROPERTIES")

@@ -4,7 +4,8 @@
 # every target of the project: on Linux what Debian's dpkg-buildflags gives
 # with hardening=+all (position-independent executables, a strong stack
 # protector, fortified C library calls, stack clash protection, control
-# flow protection, read-only relocations bound at start); on Windows the
+# flow protection on x86-64 and branch protection on 64-bit ARM, read-only
+# relocations bound at start); on Windows the
 # same stack protector and address space randomisation, high-entropy and
 # with a non-executable data area, said by the build rather than left to
 # the linker's defaults. No RUNPATH: every library comes from the system's
@@ -31,6 +32,8 @@ else()
   add_compile_options(-fstack-clash-protection)
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|i.86")
     add_compile_options(-fcf-protection)
+  elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "aarch64|arm64")
+    add_compile_options(-mbranch-protection=standard)
   endif()
   # Fortified calls need optimisation.
   add_compile_definitions($<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)

@@ -7,9 +7,13 @@
 # it for bookworm. Run as root; it takes 10 to 12 minutes on two cores.
 # Prints the time taken and exits with the test command's status.
 #
-# Usage: scripts/fresh-check.sh [RELEASE] [COMMAND...]
+# Usage: scripts/fresh-check.sh [--arch ARCH] [RELEASE] [COMMAND...]
+#   --arch   a system of another architecture: arm64 (a Raspberry Pi's),
+#            run here under qemu-user, far slower than on the real machine;
+#            this machine's own unless given
 #   COMMAND, run in the clone instead of scripts/test.sh, helps to look into
-#   a failure (the chroot stays in build/fresh/RELEASE until the next run).
+#   a failure (the chroot stays in build/fresh/RELEASE[-ARCH] until the next
+#   run).
 #
 # The base system is downloaded once and cached outside the checkout, in
 # $LC_FRESH_CACHE (/var/cache/lccalc-fresh unless set), so that a new clone
@@ -18,16 +22,31 @@
 # are trusted inside the chroot too; they belong to the network, not to the
 # project.
 set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+native=$(dpkg --print-architecture)
+arch=$native
+if [ "${1:-}" = --arch ]; then
+  arch=${2:?fresh-check: --arch needs an architecture}
+  shift 2
+fi
 release=${1:-bookworm}
 shift || true
-root=$(cd "$(dirname "$0")/.." && pwd)
+name=$release
+[ "$arch" = "$native" ] || name=$release-$arch
 fresh=$root/build/fresh
-chroot_dir=$fresh/$release
+chroot_dir=$fresh/$name
 cache=${LC_FRESH_CACHE:-/var/cache/lccalc-fresh}
 mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
 
 [ "$(id -u)" -eq 0 ] || { echo "fresh-check: run as root" >&2; exit 2; }
 command -v debootstrap >/dev/null || "$root/scripts/setup.sh" fresh
+if [ "$arch" != "$native" ]; then
+  # Another architecture's programs run under qemu-user, which the kernel
+  # must know of; debootstrap's second stage already runs them.
+  [ "$arch" = arm64 ] || { echo "fresh-check: only arm64 can be emulated here" >&2; exit 2; }
+  command -v qemu-aarch64-static >/dev/null || "$root/scripts/setup.sh" arm64
+  "$root/scripts/binfmt-arm64.sh"
+fi
 
 mounted=()
 cleanup() {
@@ -45,16 +64,16 @@ mkdir -p "$fresh" "$cache"
 # git and ca-certificates: what a user who cloned the repository has. A
 # download that fails (the mirror or the network, for a moment) is tried
 # again; the tarball is kept only once it is whole.
-tarball=$cache/$release.tgz
+tarball=$cache/$name.tgz
 for attempt in 1 2 3; do
   [ ! -f "$tarball" ] || break
-  echo "== making the $release base system (cached in $tarball), attempt $attempt"
-  rm -rf "$cache/tmp-$release"
-  if debootstrap --variant=minbase --include=ca-certificates,git \
-       --make-tarball="$tarball.part" "$release" "$cache/tmp-$release" "$mirror"; then
+  echo "== making the $name base system (cached in $tarball), attempt $attempt"
+  rm -rf "$cache/tmp-$name"
+  if debootstrap --arch="$arch" --variant=minbase --include=ca-certificates,git \
+       --make-tarball="$tarball.part" "$release" "$cache/tmp-$name" "$mirror"; then
     mv "$tarball.part" "$tarball"
   fi
-  rm -rf "$cache/tmp-$release"
+  rm -rf "$cache/tmp-$name"
 done
 [ -f "$tarball" ] || { echo "fresh-check: could not download the $release base system" >&2; exit 1; }
 # A run that was killed may have left its mounts: never remove through them.
@@ -64,7 +83,7 @@ if [ -d "$chroot_dir" ]; then
   done
   rm -rf --one-file-system "$chroot_dir"
 fi
-debootstrap --variant=minbase --include=ca-certificates,git \
+debootstrap --arch="$arch" --variant=minbase --include=ca-certificates,git \
   --unpack-tarball="$tarball" "$release" "$chroot_dir" "$mirror"
 
 cp /etc/resolv.conf "$chroot_dir/etc/resolv.conf"
@@ -74,7 +93,7 @@ if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then
   chroot "$chroot_dir" update-ca-certificates >/dev/null
 fi
 git clone -q "$root" "$chroot_dir/root/lccalc"
-echo "== cloned $(git -C "$root" rev-parse --short HEAD) into a fresh $release"
+echo "== cloned $(git -C "$root" rev-parse --short HEAD) into a fresh $release for $arch"
 [ -z "$(git -C "$root" status --porcelain)" ] || echo "(uncommitted changes are not in the clone)"
 
 bind proc /proc -t proc
@@ -88,6 +107,6 @@ chroot "$chroot_dir" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-
   NODE_EXTRA_CA_CERTS=/etc/ssl/certs/ca-certificates.crt \
   /bin/bash -c 'cd /root/lccalc && "$@"' bash "${command[@]}" </dev/null || status=$?
 elapsed=$(($(date +%s) - start))
-printf '== fresh %s: %s exited with %d after %dm%02ds\n' "$release" "${command[*]}" "$status" \
+printf '== fresh %s: %s exited with %d after %dm%02ds\n' "$name" "${command[*]}" "$status" \
   $((elapsed / 60)) $((elapsed % 60))
 exit "$status"

@@ -4,9 +4,12 @@
 # Builds the release from this checkout, without tests, and writes
 # build/release/ holding exactly:
 #   lccalc_VERSION_amd64.deb    the Linux program, as a Debian package
+#   lccalc_VERSION_arm64.deb    the same for 64-bit ARM (a Raspberry Pi)
 #   lccalc-VERSION-win64.zip    the Windows program
 #   lccalc-VERSION-web.zip      the web page (index.html at its root)
-#   SHA256SUMS                  over the three
+#   SHA256SUMS                  over the four
+# It runs on amd64 (the arm64 package is cross-built there); elsewhere the
+# Debian package is that machine's own.
 # The same sources give the same bytes: file times come from
 # SOURCE_DATE_EPOCH (the last commit's time unless set), and the time zone,
 # umask, locale and the checkout's path do not enter the result.
@@ -48,7 +51,9 @@ if [ "${1:-}" = --check ]; then
   exit 1
 fi
 
-"$root/scripts/setup.sh"
+presets=(default windows web)
+[ "$(dpkg --print-architecture)" != amd64 ] || presets+=(arm64)
+"$root/scripts/setup.sh" "${presets[@]:1}"
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export TZ=UTC LC_ALL=C.UTF-8
 umask 022
@@ -62,7 +67,7 @@ mkdir -p "$out"
 maps="-ffile-prefix-map=$root=."
 settings=(-DLC_BUILD_TESTS=OFF -DLC_BUILD_BENCHMARKS=OFF
           "-DCMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS=OWNER_READ;OWNER_WRITE;OWNER_EXECUTE;GROUP_READ;GROUP_EXECUTE;WORLD_READ;WORLD_EXECUTE")
-for preset in default windows web; do
+for preset in "${presets[@]}"; do
   echo "== $preset"
   # Optimised for speed, and the page for size, as its preset has it; its
   # toolchain file's -fwasm-exceptions is kept.
@@ -74,10 +79,10 @@ for preset in default windows web; do
   NODE_PATH=/usr/share/nodejs cmake --build "$work/$preset"
   (cd "$work/$preset" && cpack -B "$work/$preset/packages" >/dev/null)
 done
-cp "$work/default/packages/lccalc_${version}_amd64.deb" \
+cp "$work"/*/packages/lccalc_"${version}"_*.deb \
    "$work/windows/packages/lccalc-${version}-win64.zip" \
    "$work/web/packages/lccalc-${version}-web.zip" "$out/"
-(cd "$out" && sha256sum lccalc_"$version"_amd64.deb lccalc-"$version"-win64.zip \
+(cd "$out" && sha256sum lccalc_"$version"_*.deb lccalc-"$version"-win64.zip \
    lccalc-"$version"-web.zip >SHA256SUMS)
 echo "== the release, in $out:"
 ls -l "$out"

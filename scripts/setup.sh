@@ -2,9 +2,11 @@
 # SPDX-FileCopyrightText: 2026 The lccalc developers
 # SPDX-License-Identifier: MIT
 # Installs the packages of debian-packages.txt that are not installed yet:
-# those before its first "[section]" line, and those of each section named
-# as an argument ("setup.sh bench" for the benchmarks), and generates the
-# ru_RU.UTF-8 locale the tests use. Does nothing, quickly, when all is there.
+# those before its first "[section]" line (the window's), and those of each
+# section named as an argument ("setup.sh test web" for the Linux tests and
+# the page's); adds the arm64 architecture to dpkg's where a package of it is
+# wanted, and with the tests generates the ru_RU.UTF-8 locale they use. Does
+# nothing, quickly, when all is there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -15,7 +17,7 @@ mapfile -t wanted < <(awk -v sections=" $* " '
 ' "$root/debian-packages.txt")
 # Debian's nodejs comes without npm, which is a package of its own; a
 # Node.js from elsewhere may bundle npm (and conflict with Debian's).
-command -v npm >/dev/null || wanted+=(npm)
+case " $* " in *" web "*) command -v npm >/dev/null || wanted+=(npm) ;; esac
 
 # The tests run in a Russian locale too; glibc needs it generated.
 ensure_locale() {
@@ -28,16 +30,29 @@ ensure_locale() {
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
-installed=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' 2>/dev/null | awk '$2 == "ii" {print $1}')
+# Every installed package as NAME:ARCH; a name without an architecture
+# means this machine's own (or a package for all architectures).
+native=$(dpkg --print-architecture)
+installed=$(dpkg-query -W -f='${Package}:${Architecture} ${db:Status-Abbrev}\n' 2>/dev/null |
+  awk '$2 == "ii" {print $1}')
 missing=()
 for package in "${wanted[@]}"; do
-  grep -qxF "$package" <<<"$installed" || missing+=("$package")
+  if [[ $package == *:* ]]; then
+    grep -qxF "$package" <<<"$installed" || missing+=("$package")
+  else
+    grep -qxF -e "$package:$native" -e "$package:all" <<<"$installed" || missing+=("$package")
+  fi
 done
 if [ ${#missing[@]} -ne 0 ]; then
   echo "Installing: ${missing[*]}"
+  if [[ " ${missing[*]}" == *:arm64* ]] && [ "$native" != arm64 ] &&
+     ! dpkg --print-foreign-architectures | grep -qx arm64; then
+    echo "Adding the arm64 architecture to dpkg's"
+    $sudo dpkg --add-architecture arm64
+  fi
   export DEBIAN_FRONTEND=noninteractive
   # A download that fails for a moment is tried again.
   $sudo apt-get -o Acquire::Retries=5 update -q
   $sudo apt-get -o Acquire::Retries=5 install -y -q --no-install-recommends "${missing[@]}"
 fi
-ensure_locale
+case " $* " in *" test "*) ensure_locale ;; esac

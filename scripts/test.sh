@@ -1,17 +1,38 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 The lccalc developers
 # SPDX-License-Identifier: MIT
-# Installs what is missing, then builds and runs every test: the default
-# build (unit, window and end-to-end tests), the same under AddressSanitizer
-# and UndefinedBehaviorSanitizer, each fuzz target for LC_FUZZ_SECONDS (30
-# unless set), the Windows build under Wine, and the web page under Node.js
-# and headless Chromium; checks the format of every C++ file; and builds the
-# release twice to see that it is the same bit for bit. Warnings are errors
-# here.
+# Installs what is missing, then builds and runs every test this machine can
+# run: the default build (unit, window and end-to-end tests), the same under
+# AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for
+# LC_FUZZ_SECONDS (30 unless set), the web page under Node.js and its three
+# browser engines, and on amd64 the Windows build under Wine and the arm64
+# build under qemu-user; checks the format of every C++ file; and builds the
+# release twice to see that it is the same bit for bit. What cannot run here
+# is named, with the reason, one line each. Warnings are errors here.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-"$root/scripts/setup.sh"
+
+skip() { echo "$1: skipped: $2"; }
+presets=(default asan fuzz)
+sections=(test)
+machine=$(dpkg --print-architecture)
+if [ "$machine" = amd64 ]; then
+  presets+=(windows)
+  sections+=(windows arm64)
+else
+  skip windows "the Windows program's tests need an x86-64 Wine, which $machine has not"
+fi
+"$root/scripts/setup.sh" "${sections[@]}"
+# The page needs Emscripten and the browsers, which not every architecture
+# has (apt knows, now that setup.sh has read its lists).
+if apt-cache show emscripten chromium firefox-esr webkit2gtk-driver >/dev/null 2>&1; then
+  "$root/scripts/setup.sh" test web
+  presets+=(web)
+else
+  skip web "Debian has no Emscripten, Chromium, Firefox ESR or WebKitWebDriver for $machine"
+fi
+[ "$machine" != amd64 ] || presets+=(arm64)
 
 echo "== format"
 # Every tracked C++ file as .clang-format has it. The style is clang-format
@@ -24,13 +45,20 @@ else
 fi
 
 fuzz_seconds=${LC_FUZZ_SECONDS:-30}
-# The page's test drives Chromium with puppeteer-core, from npm.
-if [ ! web/test/node_modules/.package-lock.json -nt web/test/package-lock.json ]; then
+# The page's test drives Chromium and Firefox with puppeteer-core, from npm.
+if [[ " ${presets[*]} " == *" web "* ]] &&
+   [ ! web/test/node_modules/.package-lock.json -nt web/test/package-lock.json ]; then
   (cd web/test && npm ci --no-audit --no-fund)
 fi
 
-for preset in default asan fuzz windows web; do
+for preset in "${presets[@]}"; do
   echo "== $preset"
+  # The arm64 program's tests start it through qemu-user, which the kernel
+  # must be told of (binfmt_misc): where it cannot be, they are skipped.
+  if [ "$preset" = arm64 ] && ! reason=$("$root/scripts/binfmt-arm64.sh" 2>&1); then
+    skip arm64 "$reason"
+    continue
+  fi
   cmake --preset "$preset" -DLC_WERROR=ON -DLC_FUZZ_SECONDS="$fuzz_seconds" >/dev/null
   cmake --build --preset "$preset"
   ctest --preset "$preset"

@@ -4,12 +4,14 @@
 temporary prefix, the Debian package, and the Windows resources.
 
 Usage: packaging_test.py CHECK --build DIR --app-id ID --icon-sizes N... --version X.Y.Z.W
-where CHECK is one of: metadata, install, deb.
+                          --compiler CXX [--hardened]
+where CHECK is one of: metadata, install, deb, and CXX the compiler the
+program was built with (a cross-compiler's start files are not this
+machine's).
 """
 import argparse
 import glob
 import os
-import platform
 import re
 import subprocess
 import sys
@@ -96,25 +98,29 @@ def check_deb(args):
         binary = f"{root}/usr/bin/lccalc"
         expect("not stripped" not in run("file", binary), "the binary is not stripped")
         if args.hardened:
-            check_hardening(binary)
+            check_hardening(binary, args.compiler)
         show_window(binary)
 
 
-def check_hardening(binary):
+def check_hardening(binary, compiler):
     """Every line of hardening-check, and no RUNPATH: libraries come from
     the system's folders only."""
     result = subprocess.run(["hardening-check", binary], capture_output=True, text=True)
     print(result.stdout.rstrip(), flush=True)
-    # Without -fcf-protection start files from the C library (Debian 12's),
-    # no binary linked there carries the control-flow note.
-    start_files_marked = "IBT" in run("readelf", "-n", "/usr/lib/x86_64-linux-gnu/Scrt1.o")
+    arm64 = "AArch64" in run("readelf", "-h", binary)
+    # A program carries the note of control-flow (x86-64) or branch
+    # protection (ARM64) only where the C library's start files it is linked
+    # with carry it too; Debian 12's do not. They are the compiler's, which
+    # for a cross-build are not this machine's.
+    start_files = run(compiler, "-print-file-name=Scrt1.o").strip()
+    start_files_marked = ("BTI" if arm64 else "IBT") in run("readelf", "-n", start_files)
     for line in result.stdout.splitlines()[1:]:
         what, _, verdict = line.strip().partition(": ")
         allowed = (verdict.startswith("yes")
                    or (what == "Stack clash protection" and verdict.startswith("unknown"))
-                   or (what == "Control flow integrity" and not start_files_marked)
-                   # ARM64's branch protection, which newer versions list everywhere
-                   or (what == "Branch Protection" and platform.machine() != "aarch64"))
+                   or (what == "Control flow integrity" and (arm64 or not start_files_marked))
+                   # ARM64's, which newer versions list for every binary
+                   or (what == "Branch Protection" and (not arm64 or not start_files_marked)))
         expect(allowed, f"hardening-check: {line.strip()}")
     expect(not re.search(r"\((RUNPATH|RPATH)\)", run("readelf", "-d", binary)), "the binary has a RUNPATH")
 
@@ -140,6 +146,7 @@ def main():
     parser.add_argument("--app-id", required=True)
     parser.add_argument("--icon-sizes", nargs="+", type=int, required=True)
     parser.add_argument("--version", required=True)
+    parser.add_argument("--compiler", required=True)
     parser.add_argument("--hardened", action="store_true", help="check the binary's hardening too")
     args = parser.parse_args()
     globals()[f"check_{args.check}"](args)
