@@ -93,12 +93,12 @@ void ResultLabel::showFitted() {
     setText({});
     return;
   }
-  const int room = contentsRect().width() - 2 * indent();
   const QFontMetrics metrics = fontMetrics();
-  const std::string shown =
-      lc::form::elideResult(result_.toStdString(), format_, [&](std::string_view candidate) {
-        return metrics.horizontalAdvance(QString::fromUtf8(
-                   candidate.data(), static_cast<qsizetype>(candidate.size()))) <= room;
+  const std::string shown = lc::form::fitResult(
+      result_.toStdString(), format_, contentsRect().width(), indent(),
+      [&](std::string_view candidate) {
+        return metrics.horizontalAdvance(
+            QString::fromUtf8(candidate.data(), static_cast<qsizetype>(candidate.size())));
       });
   setText(QString::fromStdString(shown));
 }

@@ -2,10 +2,12 @@
 # SPDX-License-Identifier: MIT
 """A private X server for the Python tests: Xvfb on a display number nobody
 uses (it picks one itself and says which through -displayfd), gone when the
-test is done."""
+test is done. Run as a program, `xvfb.py COMMAND...` runs COMMAND on one
+and exits with its status."""
 import contextlib
 import os
 import subprocess
+import sys
 
 
 @contextlib.contextmanager
@@ -25,3 +27,8 @@ def private_display(screen="640x400x24"):
     finally:
         server.kill()
         server.wait()
+
+
+if __name__ == "__main__":
+    with private_display() as display:
+        sys.exit(subprocess.run(sys.argv[1:], env=dict(os.environ, DISPLAY=display)).returncode)

@@ -18,9 +18,9 @@
 #include "lc/form/form.h"
 #include "lc/form/layout.h"
 
-// Whether the label in which a result is shown has room for `text`: the
-// page measures it in the label's font.
-extern "C" __attribute__((import_module("env"), import_name("fits"))) int lcFits(
+// The width of `text` in the font of the label in which a result is shown,
+// as the page measures it, in CSS pixels.
+extern "C" __attribute__((import_module("env"), import_name("width"))) double lcWidth(
     const char* text, std::size_t length);
 
 namespace {
@@ -147,13 +147,14 @@ __attribute__((export_name("lc_click"))) const char* lcClick() {
   return give(view.shown());
 }
 
-// What a result label shows of argument 0, a result written with argument
-// 1 as the separator, when the page's `fits` tells whether a text fits it.
-__attribute__((export_name("lc_elide"))) const char* lcElide() {
+// What a result label `innerWidth` CSS pixels wide inside its border, its
+// text `indent` pixels from it, shows of argument 0, a result written with
+// argument 1 as the separator, measured by the page's `width`.
+__attribute__((export_name("lc_elide"))) const char* lcElide(double innerWidth, double indent) {
   try {
-    return give(lc::form::elideResult(
-        inputs[0], lc::NumberFormat{inputs[1]},
-        [](std::string_view text) { return lcFits(text.data(), text.size()) != 0; }));
+    return give(lc::form::fitResult(
+        inputs[0], lc::NumberFormat{inputs[1]}, innerWidth, indent,
+        [](std::string_view text) { return lcWidth(text.data(), text.size()); }));
   } catch (const std::exception&) {
     return give(inputs[0]);
   }

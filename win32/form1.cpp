@@ -327,22 +327,27 @@ void Form1::layOut(UINT dpi) {
   windowFont_ = windowFont;
 }
 
+std::wstring Form1::shownResult(HDC dc, std::string_view result, const lc::NumberFormat& format,
+                                int width, UINT dpi) {
+  return toUtf16(lc::form::fitResult(result, format, width, scaled(lc::form::kResultIndent, dpi),
+                                     [dc](std::string_view candidate) {
+                                       const std::wstring wide = toUtf16(candidate);
+                                       SIZE size{};
+                                       GetTextExtentPoint32W(dc, wide.c_str(),
+                                                             static_cast<int>(wide.size()), &size);
+                                       return size.cx;
+                                     }));
+}
+
 void Form1::drawResult(const DRAWITEMSTRUCT& item) {
   RECT area = item.rcItem;
   FillRect(item.hDC, &area, GetSysColorBrush(COLOR_BTNFACE));
   const HGDIOBJ oldFont = SelectObject(item.hDC, windowFont_);
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, GetSysColor(COLOR_WINDOWTEXT));
-  const int indent = scaled(lc::form::kResultIndent, dpi_);
-  const int room = area.right - area.left - 2 * indent;
-  const std::wstring shown = toUtf16(lc::form::elideResult(
-      toUtf8(windowText(item.hwndItem)), form_.format(), [&](std::string_view candidate) {
-        const std::wstring wide = toUtf16(candidate);
-        SIZE size{};
-        GetTextExtentPoint32W(item.hDC, wide.c_str(), static_cast<int>(wide.size()), &size);
-        return size.cx <= room;
-      }));
-  area.left += indent;
+  const std::wstring shown = shownResult(item.hDC, toUtf8(windowText(item.hwndItem)),
+                                         form_.format(), area.right - area.left, dpi_);
+  area.left += scaled(lc::form::kResultIndent, dpi_);
   DrawTextW(item.hDC, shown.c_str(), static_cast<int>(shown.size()), &area,
             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   SelectObject(item.hDC, oldFont);

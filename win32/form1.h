@@ -35,6 +35,11 @@ class Form1 : private lc::form::View {
   // The live region that screen readers read after each click.
   static constexpr int kAnnouncerControlId = 99;
 
+  // What a result label `width` pixels wide inside its border, at `dpi`,
+  // shows of `result` (UTF-8), measured in the font selected into `dc`.
+  static std::wstring shownResult(HDC dc, std::string_view result, const lc::NumberFormat& format,
+                                  int width, UINT dpi);
+
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

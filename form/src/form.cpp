@@ -119,4 +119,11 @@ std::string elideResult(std::string_view text, const NumberFormat& format,
   return shown;
 }
 
+std::string fitResult(std::string_view text, const NumberFormat& format, double innerWidth,
+                      double indent, const std::function<double(std::string_view)>& width) {
+  const double room = innerWidth - 2 * indent;
+  return elideResult(text, format,
+                     [&](std::string_view candidate) { return width(candidate) <= room; });
+}
+
 }  // namespace lc::form

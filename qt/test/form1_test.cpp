@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 
 #include "lccalc-16.xpm"
 #include "lccalc-32.xpm"
+#include "resultlabel.h"
 
 namespace {
 
@@ -65,6 +67,8 @@ class Form1Test : public QObject {
   void commaLocaleShowsCommas();
   void longResultIsElidedBeforeItsExponent_data();
   void longResultIsElidedBeforeItsExponent();
+  void longResultIsShortenedAtTheEdgeOfItsLabel_data();
+  void longResultIsShortenedAtTheEdgeOfItsLabel();
   void hintSaysWhatWasRead();
   void resultIsCopiedWhole_data();
   void resultIsCopiedWhole();
@@ -93,6 +97,7 @@ class Form1Test : public QObject {
 void Form1Test::init() {
   window_ = std::make_unique<Form1>(QLocale::c());
   window_->show();
+  window_->activateWindow();  // on an X server with no window manager, asked for
   QVERIFY(QTest::qWaitForWindowActive(window_.get()));
 }
 
@@ -320,6 +325,54 @@ void Form1Test::longResultIsElidedBeforeItsExponent() {
   QCOMPARE(wavelength->size(), QSize(121, 33));
 }
 
+// The edges of the table every front-end shares: the whole text in the
+// narrowest label that shows it, the widest of the shortened forms that
+// fits a pixel narrower, the one fraction digit and then none.
+void Form1Test::longResultIsShortenedAtTheEdgeOfItsLabel_data() {
+  QTest::addColumn<int>("padding");
+  QTest::addColumn<QStringList>("forms");  // whole, three shortened, one digit, none
+  QFile file(LC_SHORTENING_TABLE);
+  QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+  int padding = -1;
+  for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+    if (line.startsWith("padding ")) {
+      padding = line.mid(8).toInt();
+    } else if (!line.isEmpty() && !line.startsWith('#')) {
+      const QStringList forms = line.split(" | ");
+      QTest::newRow(qPrintable(forms[0])) << padding << forms;
+    }
+  }
+}
+
+void Form1Test::longResultIsShortenedAtTheEdgeOfItsLabel() {
+  QFETCH(int, padding);
+  QFETCH(QStringList, forms);
+  QCOMPARE(forms.size(), 6);
+  Form1 window(forms[0].contains(',') ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
+  auto* label = window.findChild<ResultLabel*>("LL");
+  const int border = label->width() - label->contentsRect().width();
+  const QFontMetrics metrics = label->fontMetrics();
+  // The narrowest label that shows `text` whole.
+  const auto edge = [&](const QString& text) {
+    return metrics.horizontalAdvance(text) + 2 * padding + border;
+  };
+  const auto shownAt = [&](int width) {
+    label->resize(width, label->height());
+    label->setResult(forms[0]);
+    return label->text();
+  };
+  const int whole = edge(forms[0]);
+  QCOMPARE(shownAt(whole), forms[0]);
+  QString narrower;
+  for (int i = 1; i <= 3 && narrower.isEmpty(); ++i) {
+    if (edge(forms[i]) < whole) narrower = forms[i];
+  }
+  QVERIFY2(!narrower.isEmpty(), "no form of the table fits a pixel narrower");
+  QCOMPARE(shownAt(whole - 1), narrower);
+  QCOMPARE(shownAt(edge(forms[4])), forms[4]);
+  QCOMPARE(shownAt(edge(forms[4]) - 1), forms[5]);
+}
+
 void Form1Test::hintSaysWhatWasRead() {
   Form1 russian(QLocale(QLocale::Russian, QLocale::Russia));
   auto* box = russian.findChild<QLineEdit*>("F");
@@ -332,13 +385,15 @@ void Form1Test::hintSaysWhatWasRead() {
 
 void Form1Test::resultIsCopiedWhole_data() {
   QTest::addColumn<QString>("frequency");
-  QTest::addColumn<int>("selected");  // characters selected from the start
+  QTest::addColumn<int>("selected");  // characters selected from the start; -1: all shown
   QTest::addColumn<bool>("byKeys");   // Ctrl+C, or the context menu's Copy
   QTest::addColumn<QString>("copied");
   QTest::newRow("menu, nothing selected") << "7E+20" << 0 << false << "4.28571428571429E-19";
-  QTest::newRow("menu, elided text selected") << "7E+20" << 20 << false << "4.28571428571429E-19";
-  QTest::newRow("keys, elided text selected") << "7E+20" << 20 << true << "4.28571428571429E-19";
+  QTest::newRow("menu, all of a shortened text") << "7E+20" << -1 << false << "4.28571428571429E-19";
+  QTest::newRow("keys, all of a shortened text") << "7E+20" << -1 << true << "4.28571428571429E-19";
+  QTest::newRow("keys, part of a shortened text") << "7E+20" << 4 << true << "4.28571428571429E-19";
   QTest::newRow("keys, part of a whole text") << "7" << 5 << true << "42.85";
+  QTest::newRow("keys, all of a whole text") << "7" << -1 << true << "42.8571428571429";
 }
 
 void Form1Test::resultIsCopiedWhole() {
@@ -350,7 +405,10 @@ void Form1Test::resultIsCopiedWhole() {
   clickOk();
   auto* wavelength = control<QLabel>("LL");
   QVERIFY(wavelength->textInteractionFlags() & Qt::TextSelectableByMouse);
-  if (selected > 0) wavelength->setSelection(0, selected);
+  if (selected != 0) {
+    wavelength->setSelection(0, selected > 0 ? selected : static_cast<int>(wavelength->text().size()));
+    QCOMPARE(wavelength->selectedText().size(), selected > 0 ? selected : wavelength->text().size());
+  }
   QApplication::clipboard()->clear();
   if (byKeys) {
     QTest::keyClick(wavelength, Qt::Key_C, Qt::ControlModifier);

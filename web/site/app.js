@@ -41,12 +41,12 @@ async function moduleResponse() {
 // with texts in and out. It rejects where it cannot start: no WebAssembly,
 // the module missing, blocked or broken.
 async function startCalculator() {
-  let fits = () => true;  // the label's measure while a result is elided
+  let width = () => 0;  // the label's measure while a result is elided
   let exports = null;
   const utf8 = new TextEncoder();
   const text = (at, length) => new TextDecoder().decode(new Uint8Array(exports.memory.buffer, at, length));
   const imports = {
-    env: { fits: (at, length) => (fits(text(at, length)) ? 1 : 0) },
+    env: { width: (at, length) => width(text(at, length)) },
     wasi_snapshot_preview1: { proc_exit: (code) => { throw new Error(`lccalc.wasm ended with ${code}`); } },
   };
   const bytes = await moduleResponse();
@@ -56,26 +56,29 @@ async function startCalculator() {
     : await WebAssembly.instantiate(bytes, imports);
   exports = instance.exports;
   exports._initialize();
-  // Calls `name` with the texts as its arguments; gives the text it returns.
-  const call = (name, ...args) => {
-    args.forEach((arg, index) => {
+  // Calls `name` with the texts as its arguments (and numbers after them);
+  // gives the text it returns.
+  const call = (name, texts, ...numbers) => {
+    texts.forEach((arg, index) => {
       const encoded = utf8.encode(arg);
       new Uint8Array(exports.memory.buffer, exports.lc_input(index, encoded.length), encoded.length).set(encoded);
     });
-    const at = exports[name]();
+    const at = exports[name](...numbers);
     return text(at, new Uint8Array(exports.memory.buffer, at).indexOf(0));
   };
   return {
-    clickOk: (typed, separator) => JSON.parse(call("lc_click", typed, separator)),
-    elideResult(result, separator, labelFits) {
-      fits = labelFits;
+    clickOk: (typed, separator) => JSON.parse(call("lc_click", [typed, separator])),
+    // What a label `innerWidth` wide inside its border, its text `indent`
+    // from it, shows of `result`, where `widthOf` measures a text in it.
+    fitResult(result, separator, innerWidth, indent, widthOf) {
+      width = widthOf;
       try {
-        return call("lc_elide", result, separator);
+        return call("lc_elide", [result, separator], innerWidth, indent);
       } finally {
-        fits = () => true;
+        width = () => 0;
       }
     },
-    window: () => JSON.parse(call("lc_window")),
+    window: () => JSON.parse(call("lc_window", [])),
   };
 }
 
@@ -137,10 +140,10 @@ function show(label, text) {
   measure ??= document.createElement("canvas").getContext("2d");
   const style = getComputedStyle(label);
   measure.font = `${style.fontWeight} ${style.fontSize} ${style.fontFamily}`;
+  // The text starts at the padding's edge, a border and a padding in.
   const indent = parseFloat(style.paddingLeft) + parseFloat(style.borderLeftWidth);
-  const room = label.clientWidth - 2 * indent;
-  label.textContent = calculator.elideResult(text, separator(), (candidate) =>
-    measure.measureText(candidate).width <= room);
+  label.textContent = calculator.fitResult(text, separator(), label.clientWidth, indent,
+    (candidate) => measure.measureText(candidate).width);
   label.title = text;
   label.setAttribute("aria-label", text);
   label.dataset.value = text;  // the whole result, for Copy

@@ -5,8 +5,10 @@
 // clicks: Chromium and Firefox through puppeteer-core (headless), WebKit's
 // MiniBrowser through classic WebDriver (webdriver.mjs) on an X server of
 // its own. One set of checks runs in every engine: the controls' places and
-// texts, Tab order, the worked values, an error report and the focus after
-// it, what the live region says and when, Exit, the buttons' colours and
+// texts, Tab order, the worked values, where a long result is shortened
+// (the table the desktop programs share, in a point and in a comma
+// language), an error report and the focus after it, what the live region
+// says and when, Exit, the buttons' colours and
 // fonts, the decimal separator of a language (a Russian browser's, one that
 // Intl refuses, one it does not know), axe-core's accessibility rules, ways
 // the calculator can fail to start, and the site kept offline by its
@@ -166,6 +168,54 @@ async function compute(page, frequency) {
   return results(page);
 }
 
+// The table every front-end shares of where a long result is shortened
+// (form/test/shortening.txt): its padding, and each row's whole result, three
+// longest shortened forms, the form with one fraction digit and that with
+// none.
+const shortening = (() => {
+  const lines = readFileSync(join(here, "../../form/test/shortening.txt"), "utf8").split("\n");
+  const padding = Number(lines.find((line) => line.startsWith("padding ")).slice(8));
+  const rows = lines.filter((line) => line && !line.startsWith("#") && !line.startsWith("padding "))
+    .map((line) => line.split(" | "));
+  return { padding, rows };
+})();
+
+// The rows written with `separator`, on a page whose language writes it,
+// each measured in the label's own font: the whole text in the narrowest
+// label that shows it, the widest shortened form that fits a pixel
+// narrower, and the one fraction digit and then none.
+async function shorteningTable(page, where, separator) {
+  const rows = shortening.rows.filter((forms) => forms[0].includes(separator));
+  const problems = await page.evaluate(({ padding, rows }) => {
+    const label = document.getElementById("LL");
+    const measure = document.createElement("canvas").getContext("2d");
+    const style = getComputedStyle(label);
+    measure.font = `${style.fontWeight} ${style.fontSize} ${style.fontFamily}`;
+    label.style.width = "200px";
+    const border = 200 - label.clientWidth;  // what the width set is more than the inner width
+    // The narrowest label, inside its border, that shows `text` whole.
+    const edge = (text) => Math.ceil(measure.measureText(text).width) + 2 * padding;
+    const found = [];
+    for (const forms of rows) {
+      const shownAt = (inner) => {
+        label.style.width = `${inner + border}px`;
+        show(label, forms[0]);
+        return label.textContent;
+      };
+      const whole = edge(forms[0]);
+      const narrower = forms.slice(1, 4).find((form) => edge(form) < whole) ?? "(none of the table's)";
+      const edges = [[whole, forms[0]], [whole - 1, narrower], [edge(forms[4]), forms[4]], [edge(forms[4]) - 1, forms[5]]];
+      for (const [inner, want] of edges) {
+        const got = shownAt(inner);
+        if (got !== want) found.push(`${forms[0]} at ${inner} px shows ${got}, not ${want}`);
+      }
+    }
+    label.style.width = "";
+    return found;
+  }, { padding: shortening.padding, rows });
+  check(rows.length > 0 && problems.length === 0, `${where}, shortening: ${problems.join("; ")}`);
+}
+
 // axe-core's violations, of any impact, as "rule (impact): targets".
 async function violations(page) {
   if (!(await page.evaluate(() => Boolean(globalThis.axe)))) await page.run(axeSource);
@@ -257,6 +307,7 @@ async function mainFlow(engine, browser, url) {
   check(elided.includes("…") && elided.endsWith("E-19"), `${where}: 7E+20 shows ${elided}`);
   check(await value(page, "LL") === "4.28571428571429E-19", `${where}: the whole result is the label's name`);
   if (screenshots) await page.screenshot(join(screenshots, `${where}-window.png`), "#Form1");
+  await shorteningTable(page, where, ".");
 
   // An overflow: a modal report titled as the window, the unreached result
   // blank; the live region keeps still while the report is open, and once
@@ -515,6 +566,7 @@ for (const engine of engines) {
     const page = await openPage(russian, server.url);
     const commas = await compute(page, "144");
     check(commas.join(";") === "2,08333333333333;4,16666666666666;0,29347220156178", `${engine.name}, ru-RU: ${commas}`);
+    await shorteningTable(page, `${engine.name}, ru-RU`, ",");
     await page.close();
     await languageTable(engine, russian);
     if (engine.locales.C) {

@@ -9,6 +9,7 @@
 // After windows.h:
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -32,6 +33,13 @@ using namespace std::chrono_literals;
 std::wstring lccalcPath;
 std::wstring hiddenDpiPath;  // lccalc.exe without the per-monitor DPI functions
 
+// A path of the build machine, as Wine sees it.
+std::wstring windowsPath(std::string path) {
+  if (path.starts_with('/')) path = "Z:" + path;
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  return toUtf16(path);
+}
+
 // The text of a window of another process, asked of the window itself.
 std::wstring textOf(HWND window) {
   const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
@@ -39,6 +47,18 @@ std::wstring textOf(HWND window) {
   text.resize(static_cast<std::size_t>(
       SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
   return text;
+}
+
+// Puts `text` on the clipboard, as a copy in another program would.
+void putOnClipboard(const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  ASSERT_NE(data, nullptr);
+  std::copy_n(text.c_str(), text.size() + 1, static_cast<wchar_t*>(GlobalLock(data)));
+  GlobalUnlock(data);
+  SetClipboardData(CF_UNICODETEXT, data);
+  CloseClipboard();
 }
 
 std::wstring classOf(HWND window) {
@@ -396,10 +416,13 @@ TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
   Lccalc app;
   ASSERT_NE(app.window, nullptr);
   struct Case {
-    const wchar_t* frequency;
+    std::wstring frequency;
     std::vector<std::wstring> expected;  // LL, C, L
+    bool pasted = false;  // from the clipboard, as Ctrl+V puts it in, not set
   };
   const Case cases[] = {
+      // A paste longer than the box takes is cut at its limit.
+      {L"7" + std::wstring(29'999, L' '), {L"42.8571428571429", L"85.7142857142858", L"6.03714243212803"}, true},
       {L"1", {L"300", L"600", L"42.2599970248962"}},
       {L"7", {L"42.8571428571429", L"85.7142857142858", L"6.03714243212803"}},
       {L"144", {L"2.08333333333333", L"4.16666666666666", L"0.29347220156178"}},
@@ -408,9 +431,17 @@ TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
       {L"7E+20", {L"4.28571428571429E-19", L"8.57142857142858E-19", L"6.03714243212802E-20"}},
   };
   for (const auto& c : cases) {
-    app.type(c.frequency);
+    if (c.pasted) {
+      app.type(L"");
+      putOnClipboard(c.frequency);
+      SendMessageW(app.control(ControlId::F), WM_PASTE, 0, 0);
+      EXPECT_EQ(textOf(app.control(ControlId::F)).size(),
+                std::min<std::size_t>(c.frequency.size(), lc::form::kMaxFrequencyLength));
+    } else {
+      app.type(c.frequency);
+    }
     app.click(ControlId::Ok);
-    EXPECT_EQ(app.results(), c.expected) << toUtf8(c.frequency);
+    EXPECT_EQ(app.results(), c.expected) << toUtf8(c.frequency.substr(0, 20));
   }
   // The live region a screen reader reads after the click.
   EXPECT_EQ(textOf(GetDlgItem(app.window, Form1::kAnnouncerControlId)),
@@ -581,6 +612,70 @@ TEST(Win32Window, tellsScreenReadersOfEachClickThroughItsLiveRegion) {
       std::vector<HWND>(std::size(clicks), GetDlgItem(app.window, Form1::kAnnouncerControlId)));
 }
 
+// The table every front-end shares of where a long result is shortened,
+// each row as "whole | three shortened forms | one fraction digit | none",
+// measured in the result label's own font: the whole text in the narrowest
+// label that shows it, the widest shortened form that fits a pixel
+// narrower, and the one fraction digit and then none.
+TEST(Win32Window, shortensALongResultAtTheEdgeOfItsLabel) {
+  std::FILE* file = _wfopen(windowsPath(LC_SHORTENING_TABLE).c_str(), L"rb");
+  ASSERT_NE(file, nullptr);
+  std::string table;
+  char chunk[4096];
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) table.append(chunk, n);
+  std::fclose(file);
+
+  InProcess app;
+  ASSERT_NE(app.window, nullptr);
+  HWND label = app.control(ControlId::LL);
+  HDC dc = GetDC(label);
+  const HGDIOBJ oldFont =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  const UINT dpi = 96;
+  int padding = -1;
+  int rows = 0;
+  for (std::size_t at = 0, end; at < table.size(); at = end + 1) {
+    end = std::min(table.find('\n', at), table.size());
+    const std::string line = table.substr(at, end - at);
+    if (line.starts_with("padding ")) padding = std::stoi(line.substr(8));
+    if (line.empty() || line.starts_with('#') || line.starts_with("padding ")) continue;
+    std::vector<std::string> forms;  // whole, three shortened, one digit, none
+    for (std::size_t from = 0;;) {
+      const std::size_t bar = line.find(" | ", from);
+      forms.push_back(line.substr(from, bar - from));
+      if (bar == std::string::npos) break;
+      from = bar + 3;
+    }
+    ASSERT_EQ(forms.size(), 6u) << line;
+    SCOPED_TRACE(forms[0]);
+    ++rows;
+    const lc::NumberFormat format{forms[0].find(',') != std::string::npos ? "," : "."};
+    // The narrowest label, inside its border, that shows `text` whole.
+    const auto edge = [&](const std::string& text) {
+      const std::wstring wide = toUtf16(text);
+      SIZE size{};
+      GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+      return static_cast<int>(size.cx) + 2 * MulDiv(padding, static_cast<int>(dpi), 96);
+    };
+    const auto shownAt = [&](int width) {
+      return toUtf8(Form1::shownResult(dc, forms[0], format, width, dpi));
+    };
+    const int whole = edge(forms[0]);
+    EXPECT_EQ(shownAt(whole), forms[0]);
+    std::string narrower;
+    for (std::size_t i = 1; i <= 3 && narrower.empty(); ++i) {
+      if (edge(forms[i]) < whole) narrower = forms[i];
+    }
+    EXPECT_FALSE(narrower.empty()) << "no form of the table fits a pixel narrower";
+    EXPECT_EQ(shownAt(whole - 1), narrower);
+    EXPECT_EQ(shownAt(edge(forms[4])), forms[4]);
+    EXPECT_EQ(shownAt(edge(forms[4]) - 1), forms[5]);
+  }
+  EXPECT_EQ(rows, 5);
+  SelectObject(dc, oldFont);
+  ReleaseDC(label, dc);
+}
+
 TEST(Win32Window, copiesAWholeResultAsTextWithItsClosingNul) {
   Lccalc app;
   ASSERT_NE(app.window, nullptr);
@@ -649,12 +744,6 @@ int main(int argc, char** argv) {
     std::fputs("usage: lc_win32_window_tests LCCALC_EXE LCCALC_HIDDEN_DPI_EXE\n", stderr);
     return 2;
   }
-  // A path of the build machine, as Wine sees it.
-  const auto windowsPath = [](std::string path) {
-    if (path.starts_with('/')) path = "Z:" + path;
-    for (char& c : path) c = c == '/' ? '\\' : c;
-    return toUtf16(path);
-  };
   lccalcPath = windowsPath(argv[1]);
   hiddenDpiPath = windowsPath(argv[2]);
   return RUN_ALL_TESTS();

@@ -96,4 +96,12 @@ std::string readHint(std::string_view typed, const NumberFormat& format);
 std::string elideResult(std::string_view text, const NumberFormat& format,
                         const std::function<bool(std::string_view)>& fits);
 
+// The text a result label shows for `text`, the one rule of every
+// front-end: a text fits when `width` (its width in the label's font) is at
+// most the label's width inside its border, `innerWidth`, less `indent`
+// (kResultIndent at the label's scale) on both sides; one that does not is
+// elided by elideResult. Widths in any one unit: pixels, logical or not.
+std::string fitResult(std::string_view text, const NumberFormat& format, double innerWidth,
+                      double indent, const std::function<double(std::string_view)>& width);
+
 }  // namespace lc::form

@@ -124,7 +124,9 @@ inline constexpr int kWindowFontPixels = 11;
 // characters Wine's edit control needs about 90 ms a key.
 inline constexpr int kMaxFrequencyLength = 10'000;
 
-// Space between a result label's border and its text, in pixels at 96 DPI.
+// Space between a result label's border and its text, on each side, in
+// pixels at 96 DPI. A result's text may take the label's width inside its
+// border less this on both sides (fitResult in form.h).
 inline constexpr int kResultIndent = 4;
 
 }  // namespace lc::form
