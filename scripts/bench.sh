@@ -12,7 +12,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-"$root/scripts/setup.sh" bench
+"$root/scripts/setup.sh" test bench
 cmake --preset default >/dev/null
 cmake --build --preset default --target lc_conversions_bench lc_startup_bench lc_paste_bench lc_floor lccalc
 

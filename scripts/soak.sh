@@ -25,7 +25,7 @@ for arg in "$@"; do
   esac
 done
 
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" test windows web
 if [ ! web/test/node_modules/.package-lock.json -nt web/test/package-lock.json ]; then
   (cd web/test && npm ci --no-audit --no-fund)
 fi

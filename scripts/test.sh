@@ -33,6 +33,21 @@ else
   skip web "Debian has no Emscripten, Chromium, Firefox ESR or WebKitWebDriver for $machine"
 fi
 [ "$machine" != amd64 ] || presets+=(arm64)
+# LeakSanitizer, in the sanitizers' and the fuzzers' builds, stops the
+# program's threads with ptrace, which an emulator (qemu-user, as when
+# another architecture's Debian runs on this machine) does not give.
+if ! /usr/bin/python3 -c '
+import ctypes, os
+pid = os.fork()
+if pid == 0:
+    os._exit(0 if ctypes.CDLL(None).ptrace(0, 0, 0, 0) == 0 else 1)
+raise SystemExit(os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1]))'; then
+  for preset in asan fuzz; do
+    skip "$preset" "LeakSanitizer needs ptrace, which this system does not give (under an emulator?)"
+  done
+  presets=("${presets[@]/asan/}")
+  presets=("${presets[@]/fuzz/}")
+fi
 
 echo "== format"
 # Every tracked C++ file as .clang-format has it. The style is clang-format
@@ -52,6 +67,7 @@ if [[ " ${presets[*]} " == *" web "* ]] &&
 fi
 
 for preset in "${presets[@]}"; do
+  [ -n "$preset" ] || continue
   echo "== $preset"
   # The arm64 program's tests start it through qemu-user, which the kernel
   # must be told of (binfmt_misc): where it cannot be, they are skipped.

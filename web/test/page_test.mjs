@@ -181,9 +181,7 @@ const shortening = (() => {
 })();
 
 // The rows written with `separator`, on a page whose language writes it,
-// each measured in the label's own font: the whole text in the narrowest
-// label that shows it, the widest shortened form that fits a pixel
-// narrower, and the one fraction digit and then none.
+// at the edges shortening.txt names, measured in the label's own font.
 async function shorteningTable(page, where, separator) {
   const rows = shortening.rows.filter((forms) => forms[0].includes(separator));
   const problems = await page.evaluate(({ padding, rows }) => {
@@ -202,9 +200,12 @@ async function shorteningTable(page, where, separator) {
         show(label, forms[0]);
         return label.textContent;
       };
-      const whole = edge(forms[0]);
-      const narrower = forms.slice(1, 4).find((form) => edge(form) < whole) ?? "(none of the table's)";
-      const edges = [[whole, forms[0]], [whole - 1, narrower], [edge(forms[4]), forms[4]], [edge(forms[4]) - 1, forms[5]]];
+      // The longest of the whole text and its three longest shortened forms
+      // that fits `inner`.
+      const longestAt = (inner) => forms.slice(0, 4).find((form) => edge(form) <= inner) ?? "(none of the table's)";
+      const edges = forms.slice(0, 3).flatMap((form) => [edge(form), edge(form) - 1])
+        .map((inner) => [inner, longestAt(inner)])
+        .concat([[edge(forms[4]), forms[4]], [edge(forms[4]) - 1, forms[5]], [edge(forms[5]) - 1, forms[5]]]);
       for (const [inner, want] of edges) {
         const got = shownAt(inner);
         if (got !== want) found.push(`${forms[0]} at ${inner} px shows ${got}, not ${want}`);
