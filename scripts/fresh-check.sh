@@ -78,7 +78,7 @@ done
 [ -f "$tarball" ] || { echo "fresh-check: could not download the $release base system" >&2; exit 1; }
 # A run that was killed may have left its mounts: never remove through them.
 if [ -d "$chroot_dir" ]; then
-  findmnt -rn -o TARGET | grep -F "$chroot_dir/" | sort -r | while read -r target; do
+  findmnt -rn -o TARGET | { grep -F "$chroot_dir/" || true; } | sort -r | while read -r target; do
     umount -l "$target"
   done
   rm -rf --one-file-system "$chroot_dir"
