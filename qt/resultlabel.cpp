@@ -94,11 +94,11 @@ void ResultLabel::showFitted() {
     return;
   }
   const QFontMetrics metrics = fontMetrics();
-  const std::string shown = lc::form::fitResult(
-      result_.toStdString(), format_, contentsRect().width(), indent(),
-      [&](std::string_view candidate) {
-        return metrics.horizontalAdvance(
-            QString::fromUtf8(candidate.data(), static_cast<qsizetype>(candidate.size())));
-      });
+  const std::string shown =
+      lc::form::fitResult(result_.toStdString(), format_, contentsRect().width(), indent(),
+                          [&](std::string_view candidate) {
+                            return metrics.horizontalAdvance(QString::fromUtf8(
+                                candidate.data(), static_cast<qsizetype>(candidate.size())));
+                          });
   setText(QString::fromStdString(shown));
 }

@@ -394,7 +394,8 @@ void Form1Test::resultIsCopiedWhole_data() {
   QTest::addColumn<bool>("byKeys");   // Ctrl+C, or the context menu's Copy
   QTest::addColumn<QString>("copied");
   QTest::newRow("menu, nothing selected") << "7E+20" << 0 << false << "4.28571428571429E-19";
-  QTest::newRow("menu, all of a shortened text") << "7E+20" << -1 << false << "4.28571428571429E-19";
+  QTest::newRow("menu, all of a shortened text")
+      << "7E+20" << -1 << false << "4.28571428571429E-19";
   QTest::newRow("keys, all of a shortened text") << "7E+20" << -1 << true << "4.28571428571429E-19";
   QTest::newRow("keys, part of a shortened text") << "7E+20" << 4 << true << "4.28571428571429E-19";
   QTest::newRow("keys, part of a whole text") << "7" << 5 << true << "42.85";
@@ -411,8 +412,10 @@ void Form1Test::resultIsCopiedWhole() {
   auto* wavelength = control<QLabel>("LL");
   QVERIFY(wavelength->textInteractionFlags() & Qt::TextSelectableByMouse);
   if (selected != 0) {
-    wavelength->setSelection(0, selected > 0 ? selected : static_cast<int>(wavelength->text().size()));
-    QCOMPARE(wavelength->selectedText().size(), selected > 0 ? selected : wavelength->text().size());
+    wavelength->setSelection(0,
+                             selected > 0 ? selected : static_cast<int>(wavelength->text().size()));
+    QCOMPARE(wavelength->selectedText().size(),
+             selected > 0 ? selected : wavelength->text().size());
   }
   QApplication::clipboard()->clear();
   if (byKeys) {

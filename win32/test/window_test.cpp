@@ -418,11 +418,13 @@ TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
   struct Case {
     std::wstring frequency;
     std::vector<std::wstring> expected;  // LL, C, L
-    bool pasted = false;  // from the clipboard, as Ctrl+V puts it in, not set
+    bool pasted = false;                 // from the clipboard, as Ctrl+V puts it in, not set
   };
   const Case cases[] = {
       // A paste longer than the box takes is cut at its limit.
-      {L"7" + std::wstring(29'999, L' '), {L"42.8571428571429", L"85.7142857142858", L"6.03714243212803"}, true},
+      {L"7" + std::wstring(29'999, L' '),
+       {L"42.8571428571429", L"85.7142857142858", L"6.03714243212803"},
+       true},
       {L"1", {L"300", L"600", L"42.2599970248962"}},
       {L"7", {L"42.8571428571429", L"85.7142857142858", L"6.03714243212803"}},
       {L"144", {L"2.08333333333333", L"4.16666666666666", L"0.29347220156178"}},
