@@ -103,7 +103,7 @@ class X11:
         self.window_manager = window_manager
 
     def window_id(self):
-        return subprocess.run(["xdotool", "search", "--name", "TIRVAL"], capture_output=True,
+        return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "TIRVAL"], capture_output=True,
                               text=True, check=True).stdout.split()[0]
 
     def give_focus(self):

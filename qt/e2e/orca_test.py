@@ -135,7 +135,9 @@ def run(binary, locale, transcript, preload):
             program = subprocess.Popen([binary], env=program_env)
             wid = None
             for _ in range(100):
-                found = subprocess.run(["xdotool", "search", "--name", "TIRVAL"], env=env,
+                # Mapped, not only named: the focus cannot go to a window
+                # that is not viewable yet (X's BadMatch).
+                found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "TIRVAL"], env=env,
                                        capture_output=True, text=True).stdout.split()
                 if found:
                     wid = found[0]
