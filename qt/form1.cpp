@@ -136,17 +136,9 @@ void Form1::Ok_Click() {
 void Form1::Command1_Click() { QApplication::quit(); }
 
 ResultLabel* Form1::resultLabel(lc::Field field) const {
-  switch (field) {
-    case lc::Field::L:
-      return L;
-    case lc::Field::C:
-      return C;
-    case lc::Field::LL:
-      return LL;
-    case lc::Field::F:
-      break;
-  }
-  throw lc::RuntimeError(lc::ErrorKind::FieldAccess);
+  auto* label = findChild<ResultLabel*>(toQString(lc::form::fieldControl(field).name));
+  if (label == nullptr) throw lc::RuntimeError(lc::ErrorKind::FieldAccess);
+  return label;
 }
 
 std::string Form1::frequencyText() const { return F->text().toStdString(); }

@@ -73,9 +73,8 @@ void ResultLabel::keyPressEvent(QKeyEvent* event) {
 void ResultLabel::contextMenuEvent(QContextMenuEvent* event) {
   if (result_.isEmpty()) return;
   QMenu menu(this);
-  // Qt's own wording, so that its Russian translation applies.
   const QAction* copyAction =
-      menu.addAction(QCoreApplication::translate("QWidgetTextControl", "&Copy"));
+      menu.addAction(QCoreApplication::translate("Form1", lc::form::kCopyEntry.data()));
   connect(copyAction, &QAction::triggered, this, &ResultLabel::copy);
   menu.exec(event->globalPos());
 }

@@ -73,20 +73,6 @@ class JsonObject {
   std::string text_ = "{";
 };
 
-const char* fieldName(lc::Field field) {
-  switch (field) {
-    case lc::Field::F:
-      return "F";
-    case lc::Field::L:
-      return "L";
-    case lc::Field::C:
-      return "C";
-    case lc::Field::LL:
-      return "LL";
-  }
-  return "";
-}
-
 // The page's side of the window: what a click shows is kept for the page,
 // which draws it once the click is done. A report cannot block a page, so
 // the page shows it and announces the results once it is closed.
@@ -96,7 +82,7 @@ class PageView : public lc::form::View {
 
   std::string frequencyText() const override { return std::string(typed_); }
   void showResult(lc::Field field, std::string_view text) override {
-    shown_.add(fieldName(field), text);
+    shown_.add(lc::form::fieldControl(field).name, text);
   }
   void showReadHint(std::string_view hint) override { shown_.add("hint", hint); }
   void reportError(std::string_view name, std::string_view detail) override {

@@ -11,7 +11,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "lc/form/form.h"
 #include "lc/form/layout.h"
 
 namespace {
@@ -158,10 +160,13 @@ int main(int argc, char** argv) {
   const auto at = page.find(marker);
   if (at == std::string::npos) return fail("lc_page_gen: the template has no <!-- window --> line");
   page.replace(at, marker.size(), windowMarkup());
-  // The error report is titled as the window.
-  constexpr std::string_view title = "<!-- title -->";
-  if (const auto where = page.find(title); where != std::string::npos) {
-    page.replace(where, title.size(), escaped(lc::form::kTitle));
+  // The error report: titled as the window, and its button.
+  const std::pair<std::string_view, std::string_view> reportTexts[] = {
+      {"<!-- title -->", lc::form::kTitle}, {"<!-- report button -->", lc::form::kReportButton}};
+  for (const auto& [placeholder, text] : reportTexts) {
+    if (const auto where = page.find(placeholder); where != std::string::npos) {
+      page.replace(where, placeholder.size(), escaped(text));
+    }
   }
   if (!writeFile(argv[2], page) || !writeFile(argv[3], windowStyle())) {
     return fail("lc_page_gen: cannot write the page");

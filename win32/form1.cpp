@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -283,12 +284,15 @@ void Form1::createControls() {
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
-  for (const ControlId id : {ControlId::F, ControlId::L, ControlId::C, ControlId::LL}) {
+  // Every field's control: the box tells what was read, a result label its
+  // whole result.
+  for (const auto& description : lc::form::kControls) {
+    if (!description.field) continue;
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = window_;
-    tool.uId = reinterpret_cast<UINT_PTR>(control(id));
+    tool.uId = reinterpret_cast<UINT_PTR>(control(description.id));
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
@@ -354,8 +358,8 @@ void Form1::drawResult(const DRAWITEMSTRUCT& item) {
 }
 
 bool Form1::offerCopy(HWND label, LPARAM where) {
-  const bool isResult = label == control(ControlId::L) || label == control(ControlId::C) ||
-                        label == control(ControlId::LL);
+  const bool isResult = std::any_of(lc::form::kResultFields.begin(), lc::form::kResultFields.end(),
+                                    [&](lc::Field field) { return label == resultControl(field); });
   if (!isResult) return false;
   if (GetWindowTextLengthW(label) == 0) return true;  // nothing to copy
   POINT at{GET_X_LPARAM(where), GET_Y_LPARAM(where)};
@@ -365,7 +369,7 @@ bool Form1::offerCopy(HWND label, LPARAM where) {
     at = {r.left, r.bottom};
   }
   HMENU menu = CreatePopupMenu();
-  AppendMenuW(menu, MF_STRING, kCopyCommand, L"&Копировать");
+  AppendMenuW(menu, MF_STRING, kCopyCommand, toUtf16(lc::form::kCopyEntry).c_str());
   const int chosen = static_cast<int>(
       TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr));
   DestroyMenu(menu);
@@ -384,17 +388,9 @@ void Form1::Ok_Click() { form_.clickOk(); }
 void Form1::Command1_Click() { DestroyWindow(window_); }
 
 HWND Form1::resultControl(lc::Field field) const {
-  switch (field) {
-    case lc::Field::L:
-      return control(ControlId::L);
-    case lc::Field::C:
-      return control(ControlId::C);
-    case lc::Field::LL:
-      return control(ControlId::LL);
-    case lc::Field::F:
-      break;
-  }
-  throw lc::RuntimeError(lc::ErrorKind::FieldAccess);
+  const lc::form::Control& shown = lc::form::fieldControl(field);
+  if (shown.kind != ControlKind::ResultLabel) throw lc::RuntimeError(lc::ErrorKind::FieldAccess);
+  return control(shown.id);
 }
 
 std::string Form1::frequencyText() const { return toUtf8(windowText(control(ControlId::F))); }

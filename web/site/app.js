@@ -114,7 +114,8 @@ const separator = () => (separatorFound ??= separatorOf(navigator.language));
 const byId = (id) => document.getElementById(id);
 const form = byId("Form1");
 const box = byId("F");
-const results = { L: byId("L"), C: byId("C"), LL: byId("LL") };
+// The result labels; a click's results come named by their label's id.
+const results = form.querySelectorAll("output");
 const errorBox = byId("errorBox");
 
 
@@ -175,8 +176,8 @@ byId("Ok").addEventListener("click", () => {
     waiting = false;
     if (form.hidden) return;  // Exit came first
     const shown = lccalc.clickOk(typed, separator());
-    for (const [field, label] of Object.entries(results)) {
-      if (field in shown) show(label, shown[field]);
+    for (const label of results) {
+      if (label.id in shown) show(label, shown[label.id]);
     }
     box.title = shown.hint;
     byId("hint").textContent = shown.hint;
@@ -197,7 +198,7 @@ byId("Ok").addEventListener("click", () => {
 // and a line says so, with the focus on it.
 byId("Command1").addEventListener("click", () => {
   window.close();
-  for (const label of Object.values(results)) {
+  for (const label of results) {
     label.textContent = "";
     label.removeAttribute("title");
     label.removeAttribute("aria-label");
@@ -214,7 +215,7 @@ byId("Command1").addEventListener("click", () => {
 // The window shrinks and grows with the screen (a phone turned): each
 // result is elided again for its label's new width.
 new ResizeObserver(() => {
-  for (const label of Object.values(results)) {
+  for (const label of results) {
     if (label.dataset.value) show(label, label.dataset.value);
   }
 }).observe(byId("client"));

@@ -77,6 +77,10 @@ std::string_view errorName(ErrorKind kind);
 // The line under the error's name.
 inline constexpr std::string_view kErrorHint = "Введите другую частоту.";
 
+// The button that closes the report, where the page draws it; the desktop
+// programs' message boxes have the system's own.
+inline constexpr std::string_view kReportButton = "OK";
+
 // The name of a failure that is not the calculation's: a fault of the
 // program, reported where the toolkit hands control to it.
 inline constexpr std::string_view kInternalError = "Внутренняя ошибка";

@@ -99,11 +99,22 @@ constexpr const Control& captionControl(Field field) {
   return control(ControlId::Frame1);
 }
 
+// The control that holds a field: the frequency box (F) or the label that
+// shows a result (L, C or LL).
+constexpr const Control& fieldControl(Field field) {
+  return *std::find_if(kControls.begin(), kControls.end(),
+                       [field](const Control& c) { return c.field == field; });
+}
+
 // The caption shown above a result field (L, C or LL).
 constexpr std::string_view captionOf(Field field) { return captionControl(field).text; }
 
 // The result fields from the top of the window down.
 inline constexpr std::array<Field, 3> kResultFields{Field::L, Field::C, Field::LL};
+
+// The entry of a result label's context menu that copies the whole result;
+// "&" marks its access key.
+inline constexpr std::string_view kCopyEntry = "&Копировать";
 
 // The frequency box's own font. Every other control uses the window's font.
 struct FontSpec {
