@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +18,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "lc/form/testing/shortening.h"
 #include "lccalc-16.xpm"
 #include "lccalc-32.xpm"
 #include "resultlabel.h"
@@ -328,54 +328,35 @@ void Form1Test::longResultIsElidedBeforeItsExponent() {
 // The edges of the table every front-end shares (shortening.txt says
 // which), measured in the label's own font.
 void Form1Test::longResultIsShortenedAtTheEdgeOfItsLabel_data() {
-  QTest::addColumn<int>("padding");
-  QTest::addColumn<QStringList>("forms");  // whole, three shortened, one digit, none
-  QFile file(LC_SHORTENING_TABLE);
-  QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-  int padding = -1;
-  for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
-    if (line.startsWith("padding ")) {
-      padding = line.mid(8).toInt();
-    } else if (!line.isEmpty() && !line.startsWith('#')) {
-      const QStringList forms = line.split(" | ");
-      QTest::newRow(qPrintable(forms[0])) << padding << forms;
-    }
+  QTest::addColumn<int>("index");
+  const auto table = lc::form::testing::shorteningTable();
+  QCOMPARE(table.rows.size(), std::size_t{5});
+  for (std::size_t i = 0; i < table.rows.size(); ++i) {
+    QTest::newRow(table.rows[i][0].c_str()) << static_cast<int>(i);
   }
 }
 
 void Form1Test::longResultIsShortenedAtTheEdgeOfItsLabel() {
-  QFETCH(int, padding);
-  QFETCH(QStringList, forms);
-  QCOMPARE(forms.size(), 6);
-  Form1 window(forms[0].contains(',') ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
+  QFETCH(int, index);
+  const auto table = lc::form::testing::shorteningTable();
+  const auto& row = table.rows[static_cast<std::size_t>(index)];
+  const QString whole = QString::fromStdString(row[0]);
+  Form1 window(whole.contains(',') ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
   auto* label = window.findChild<ResultLabel*>("LL");
   const int border = label->width() - label->contentsRect().width();
+  const int padding = table.padding;
   const QFontMetrics metrics = label->fontMetrics();
-  // The narrowest label that shows `text` whole.
-  const auto edge = [&](const QString& text) {
-    return metrics.horizontalAdvance(text) + 2 * padding + border;
+  const auto edge = [&](std::string_view text) {
+    return metrics.horizontalAdvance(
+               QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))) +
+           2 * padding + border;
   };
-  const auto shownAt = [&](int width) {
+  for (const auto& [width, shown] : lc::form::testing::shorteningEdges(row, edge)) {
     label->resize(width, label->height());
-    label->setResult(forms[0]);
-    return label->text();
-  };
-  // The longest of the whole text and its three longest shortened forms
-  // that fits `width`.
-  const auto longestAt = [&](int width) {
-    for (int i = 0; i <= 3; ++i) {
-      if (edge(forms[i]) <= width) return forms[i];
-    }
-    return QString("(none of the table's)");
-  };
-  for (int i = 0; i <= 2; ++i) {
-    for (const int width : {edge(forms[i]), edge(forms[i]) - 1}) {
-      QCOMPARE(shownAt(width), longestAt(width));
-    }
+    label->setResult(whole);
+    QVERIFY2(label->text() == QString::fromStdString(shown),
+             qPrintable(QStringLiteral("at %1: %2").arg(width).arg(label->text())));
   }
-  QCOMPARE(shownAt(edge(forms[4])), forms[4]);
-  QCOMPARE(shownAt(edge(forms[4]) - 1), forms[5]);
-  QCOMPARE(shownAt(edge(forms[5]) - 1), forms[5]);
 }
 
 void Form1Test::hintSaysWhatWasRead() {

@@ -21,6 +21,7 @@
 
 #include "form1.h"
 #include "lc/form/layout.h"
+#include "lc/form/testing/shortening.h"
 #include "utf16.h"
 
 namespace {
@@ -619,72 +620,36 @@ TEST(Win32Window, tellsScreenReadersOfEachClickThroughItsLiveRegion) {
 // at the edges shortening.txt names, measured in the result label's own
 // font.
 TEST(Win32Window, shortensALongResultAtTheEdgeOfItsLabel) {
-  std::FILE* file = _wfopen(windowsPath(LC_SHORTENING_TABLE).c_str(), L"rb");
-  ASSERT_NE(file, nullptr);
-  std::string table;
-  char chunk[4096];
-  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) table.append(chunk, n);
-  std::fclose(file);
-
+  const auto table = lc::form::testing::shorteningTable();
+  ASSERT_EQ(table.rows.size(), 5u);
   InProcess app;
   ASSERT_NE(app.window, nullptr);
   HWND label = app.control(ControlId::LL);
   // At the DPI the window is made for, and at another with its own font.
-  int rows = 0;
   for (const UINT dpi : {96u, 144u}) {
     SCOPED_TRACE(dpi);
     moveToDpi(app.window, static_cast<int>(dpi));
     HDC dc = GetDC(label);
     const HGDIOBJ oldFont =
         SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    int padding = -1;
-    for (std::size_t at = 0, end; at < table.size(); at = end + 1) {
-      end = std::min(table.find('\n', at), table.size());
-      const std::string line = table.substr(at, end - at);
-      if (line.starts_with("padding ")) padding = std::stoi(line.substr(8));
-      if (line.empty() || line.starts_with('#') || line.starts_with("padding ")) continue;
-      std::vector<std::string> forms;  // whole, three shortened, one digit, none
-      for (std::size_t from = 0;;) {
-        const std::size_t bar = line.find(" | ", from);
-        forms.push_back(line.substr(from, bar - from));
-        if (bar == std::string::npos) break;
-        from = bar + 3;
-      }
-      ASSERT_EQ(forms.size(), 6u) << line;
-      SCOPED_TRACE(forms[0]);
-      ++rows;
-      const lc::NumberFormat format{forms[0].find(',') != std::string::npos ? "," : "."};
+    for (const auto& row : table.rows) {
+      SCOPED_TRACE(row[0]);
+      const lc::NumberFormat format{row[0].find(',') != std::string::npos ? "," : "."};
       // The narrowest label, inside its border, that shows `text` whole.
-      const auto edge = [&](const std::string& text) {
+      const auto edge = [&](std::string_view text) {
         const std::wstring wide = toUtf16(text);
         SIZE size{};
         GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-        return static_cast<int>(size.cx) + 2 * MulDiv(padding, static_cast<int>(dpi), 96);
+        return static_cast<int>(size.cx) + 2 * MulDiv(table.padding, static_cast<int>(dpi), 96);
       };
-      const auto shownAt = [&](int width) {
-        return toUtf8(Form1::shownResult(dc, forms[0], format, width, dpi));
-      };
-      // The longest of the whole text and its three longest shortened forms
-      // that fits `width`.
-      const auto longestAt = [&](int width) {
-        for (std::size_t i = 0; i <= 3; ++i) {
-          if (edge(forms[i]) <= width) return forms[i];
-        }
-        return std::string("(none of the table's)");
-      };
-      for (std::size_t i = 0; i <= 2; ++i) {
-        for (const int width : {edge(forms[i]), edge(forms[i]) - 1}) {
-          EXPECT_EQ(shownAt(width), longestAt(width)) << "at " << width;
-        }
+      for (const auto& [width, shown] : lc::form::testing::shorteningEdges(row, edge)) {
+        EXPECT_EQ(toUtf8(Form1::shownResult(dc, row[0], format, width, dpi)), shown)
+            << "at " << width;
       }
-      EXPECT_EQ(shownAt(edge(forms[4])), forms[4]);
-      EXPECT_EQ(shownAt(edge(forms[4]) - 1), forms[5]);
-      EXPECT_EQ(shownAt(edge(forms[5]) - 1), forms[5]);
     }
     SelectObject(dc, oldFont);
     ReleaseDC(label, dc);
   }
-  EXPECT_EQ(rows, 10);
 }
 
 TEST(Win32Window, copiesAWholeResultAsTextWithItsClosingNul) {
