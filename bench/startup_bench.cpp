@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The lccalc developers
 // SPDX-License-Identifier: MIT
-// Start-up time and memory of desktop programs, each started in turn on a
-// private Xvfb, runs interleaved. For every run it measures, from the moment
+// Start-up time and memory of desktop programs, each started in turn on the
+// X display DISPLAY names (a private one: scripts/desktop.py), runs
+// interleaved. For every run it measures, from the moment
 // the program's exec() succeeded:
 //   mapped  until its top-level window is mapped (MapNotify on the root);
 //   first   until the first drawing inside that window (XDamage on the root;
@@ -69,30 +70,6 @@ struct Run {
 
 double millisecondsBetween(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-// Starts Xvfb on a free display and returns its pid; DISPLAY is set for the
-// programs started after it.
-pid_t startXvfb() {
-  int fds[2];
-  if (pipe(fds) != 0) die("pipe failed");
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x800x24", "-nolisten",
-           "tcp", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  char number[16] = {};
-  const ssize_t got = read(fds[0], number, sizeof number - 1);
-  close(fds[0]);
-  if (got <= 0) die("Xvfb did not start");
-  std::string display = ":" + std::string(number, static_cast<std::size_t>(got));
-  display.erase(display.find_last_not_of("\n") + 1);
-  setenv("DISPLAY", display.c_str(), 1);
-  return pid;
 }
 
 // Starts the program; returns its pid once exec() has succeeded, which a
@@ -348,7 +325,7 @@ int main(int argc, char** argv) {
   if (programs.empty() || runs < 1)
     die("usage: lc_startup_bench [--runs N] [--click] NAME=COMMAND...");
 
-  const pid_t xvfb = startXvfb();
+  if (std::getenv("DISPLAY") == nullptr) die("no DISPLAY: run it under scripts/desktop.py");
   std::vector<std::vector<Run>> results(programs.size());
   {
     Display display;
@@ -371,7 +348,6 @@ int main(int argc, char** argv) {
     }
     if (isatty(STDERR_FILENO)) std::fprintf(stderr, "\n");
   }
-  stop(xvfb);
 
   std::printf("Medians of %d runs each (times in ms from exec; memory in MiB once idle)\n\n", runs);
   const auto& ours = results.front();

@@ -12,7 +12,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-"$root/scripts/setup.sh" test bench
+"$root/scripts/setup.sh" test bench windows web
 cmake --preset default >/dev/null
 cmake --build --preset default --target lc_conversions_bench lc_startup_bench lc_paste_bench lc_floor lccalc
 
@@ -21,18 +21,19 @@ build/default/bench/lc_conversions_bench --benchmark_min_time=0.5
 
 echo
 echo "== Start-up and memory on $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
-# A session bus, as on a desktop; GTK's accessibility bridge stays off, as
-# Qt's does until a screen reader asks for it.
+# A private display and session bus, as on a desktop; GTK's accessibility
+# bridge stays off, as Qt's does until a screen reader asks for it.
 # "floor" is Qt's own: a bare QApplication showing one QLabel of the same
 # size. --click then times a click of OK in lccalc.
-NO_AT_BRIDGE=1 dbus-run-session -- build/default/bench/lc_startup_bench --runs "${RUNS:-20}" --click \
+NO_AT_BRIDGE=1 scripts/desktop.py --screen 1280x800x24 build/default/bench/lc_startup_bench \
+  --runs "${RUNS:-20}" --click \
   lccalc="$root/build/default/qt/lccalc" floor="$root/build/default/bench/lc_floor" \
   galculator=galculator xcalc=xcalc xlogo=xlogo 2>&1 |
   grep -v -e '^dbus-daemon' -e 'SpiRegistry'
 
 echo
 echo "== A paste of 1 and 10 MB into the frequency box (median ms a key; idle CPU over 3 s)"
-QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 dbus-run-session -- xvfb-run -a build/default/bench/lc_paste_bench 1 10 2>&1 |
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 scripts/desktop.py build/default/bench/lc_paste_bench 1 10 2>&1 |
   grep -v -e '^dbus-daemon' -e 'SpiRegistry' -e 'XDG_RUNTIME_DIR'
 
 echo
@@ -45,9 +46,6 @@ echo
 echo "== The same on the web page in headless Chromium (best of 5, until the next frame)"
 cmake --preset web >/dev/null
 cmake --build --preset web
-if [ ! web/test/node_modules/.package-lock.json -nt web/test/package-lock.json ]; then
-  (cd web/test && npm ci --no-audit --no-fund)
-fi
 node web/bench/key_bench.mjs build/web/site
 
 echo

@@ -17,8 +17,7 @@ import subprocess
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
-from xvfb import private_display  # noqa: E402
+from desktop import private_display
 
 
 def installed_files(app_id, icon_sizes):

@@ -24,9 +24,7 @@ import time
 
 import pyatspi
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
-from session import private_session  # noqa: E402
-from xvfb import private_display  # noqa: E402
+from desktop import private_display, private_session
 
 TITLE = "Расчет LC-конура" + " " * 31 + "TIRVAL"
 TIMEOUT = 20.0

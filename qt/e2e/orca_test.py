@@ -18,9 +18,7 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
-from session import end_group, private_session  # noqa: E402
-from xvfb import private_display  # noqa: E402
+from desktop import end_group, private_display, private_session
 
 SETTINGS = """{"general": {"enableSound": false, "enableBraille": false,
  "startingProfile": ["Default", "default"]},

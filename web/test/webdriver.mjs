@@ -11,6 +11,7 @@
 // (errorRecorder) records.
 import { spawn } from "node:child_process";
 import { createServer } from "node:net";
+import { fileURLToPath } from "node:url";
 
 // A script that the page runs first: its errors, unhandled rejections,
 // refusals of its policy and console errors, kept for errors().
@@ -37,19 +38,8 @@ function freePort() {
   });
 }
 
-// Xvfb on a display it picks itself; resolves to [process, ":N"].
-function startXvfb() {
-  const server = spawn("Xvfb", ["-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-    { stdio: ["ignore", "ignore", "ignore", "pipe"] });
-  return new Promise((resolve, reject) => {
-    let number = "";
-    server.stdio[3].on("data", (data) => {
-      number += data;
-      if (number.includes("\n")) resolve([server, `:${number.trim()}`]);
-    });
-    server.on("exit", () => reject(new Error("Xvfb did not start")));
-  });
-}
+// The project's private desktop (an X server and a session bus of its own).
+const desktop = fileURLToPath(new URL("../../scripts/desktop.py", import.meta.url));
 
 class Page {
   constructor(browser, handle) {
@@ -106,12 +96,15 @@ class Page {
 // `width` CSS pixels wide, with `args` for MiniBrowser (its settings, as
 // --enable-javascript=false); resolves to the browser.
 export async function launchWebKit(locale, { width = 1280, args = [] } = {}) {
-  const [xvfb, display] = await startXvfb();
   const port = await freePort();
-  const driver = spawn("WebKitWebDriver", [`--port=${port}`], {
-    stdio: "ignore",
-    env: { ...process.env, DISPLAY: display, LANG: locale, LC_ALL: locale, LANGUAGE: "" },
-  });
+  const driver = spawn("/usr/bin/python3", [desktop, "--screen", "1280x1024x24", "WebKitWebDriver",
+    `--port=${port}`], { stdio: "ignore", env: { ...process.env, LANG: locale, LC_ALL: locale, LANGUAGE: "" } });
+  const ended = new Promise((resolve) => driver.on("exit", resolve));
+  // The driver, its browser and their desktop end together.
+  const stop = () => {
+    driver.kill("SIGTERM");
+    return ended;
+  };
   const base = `http://127.0.0.1:${port}`;
   const browser = {
     current: null,
@@ -138,8 +131,7 @@ export async function launchWebKit(locale, { width = 1280, args = [] } = {}) {
     async close() {
       await fetch(`${base}/session/${this.session}`, { method: "DELETE", signal: AbortSignal.timeout(10000) })
         .catch(() => {});
-      driver.kill("SIGKILL");
-      xvfb.kill("SIGKILL");
+      await stop();
     },
   };
   try {
@@ -160,8 +152,7 @@ export async function launchWebKit(locale, { width = 1280, args = [] } = {}) {
     browser.first = browser.current = await browser.command("GET", "/window");
     await browser.command("POST", "/window/rect", { width, height: 900 });
   } catch (error) {
-    driver.kill("SIGKILL");
-    xvfb.kill("SIGKILL");
+    await stop();
     throw error;
   }
   return browser;

@@ -9,7 +9,9 @@ and the zip that cpack makes for Windows users.
 Usage: resources_test.py --exe PATH --icons DIR --cpack-config FILE --version X.Y.Z.W
 """
 import argparse
+import os
 import re
+import runpy
 import subprocess
 import sys
 import tempfile
@@ -48,8 +50,7 @@ def main():
 
     with tempfile.TemporaryDirectory() as scratch:
         # The committed .ico is what icotool makes of the PNG sources.
-        sys.path.insert(0, args.icons)
-        from make_icons import ico_arguments
+        ico_arguments = runpy.run_path(os.path.join(args.icons, "make_icons.py"))["ico_arguments"]
         run("icotool", "-c", "-o", f"{scratch}/fresh.ico", *ico_arguments(), cwd=args.icons)
         with open(f"{scratch}/fresh.ico", "rb") as a, open(f"{args.icons}/lccalc.ico", "rb") as b:
             check(a.read() == b.read(), "lccalc.ico is out of date: run make_icons.py")

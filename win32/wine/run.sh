@@ -4,7 +4,8 @@
 # Runs a Windows program under Wine, the way every Windows test here runs:
 # in the prefix $WINEPREFIX (made on first use, with a virtual desktop so
 # that closing windows does not stall without a window manager), on a
-# private Xvfb, quietly, and never in the debugger. Exits with its status.
+# private X display and session (scripts/desktop.py), quietly, and never
+# in the debugger. Exits with its status.
 set -euo pipefail
 export WINEPREFIX=${WINEPREFIX:?set WINEPREFIX to the prefix to use}
 export WINEDEBUG=-all
@@ -27,18 +28,10 @@ if [ ! -f "$WINEPREFIX/.lccalc-ready" ]; then
   exec 9>&-
 fi
 
-# The display lives as long as this run: Wine is done with it once its
-# server has ended.
-fifo=$(mktemp -u)
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
-xvfb=$!
-read -r number <"$fifo"
-rm -f "$fifo"
-export DISPLAY=":$number"
-
-status=0
-timeout "${LC_WINE_TIMEOUT:-240}" wine "$@" || status=$?
-timeout 30 wineserver -w || wineserver -k || true
-kill "$xvfb" 2>/dev/null || true
-exit "$status"
+# On a private desktop, which lives as long as this run: Wine is done with
+# it once its server has ended.
+exec /usr/bin/python3 "$(dirname "$0")/../../scripts/desktop.py" --screen 800x600x24 bash -c '
+  status=0
+  timeout "${LC_WINE_TIMEOUT:-240}" wine "$@" || status=$?
+  timeout 30 wineserver -w || wineserver -k || true
+  exit "$status"' wine "$@"

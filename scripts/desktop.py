@@ -1,0 +1,141 @@
+#!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
+"""A private desktop for tests and benchmarks: an X server (Xvfb, on a
+display number nobody uses) and a D-Bus session bus in a runtime folder of
+its own, so that two runs on one machine never share a display or a
+socket; all of it ends, and the folder goes, when the run is done.
+
+As a program, `desktop.py [--screen WxHxD] COMMAND...` runs
+COMMAND there (DISPLAY, DBUS_SESSION_BUS_ADDRESS and XDG_RUNTIME_DIR set)
+and exits with its status; SIGTERM or SIGINT end COMMAND and the desktop.
+The Python tests import private_display and private_session, which give
+the two parts one at a time."""
+import argparse
+import contextlib
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+
+@contextlib.contextmanager
+def private_display(screen="640x400x24"):
+    """Starts Xvfb and yields its display name, ":N"."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp"],
+        pass_fds=[write_end], stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        number = pipe.readline().strip()
+    try:
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        yield ":" + number
+    finally:
+        server.kill()
+        server.wait()
+
+
+def _live_members(group):
+    """The processes of `group` that still run: a zombie, whose parent has
+    yet to reap it, writes nothing."""
+    members = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/stat") as stat:
+                state, _, pgrp = stat.read().rsplit(")", 1)[1].split()[:3]
+        except (OSError, ValueError):  # ended meanwhile
+            continue
+        if int(pgrp) == group and state not in ("Z", "X"):
+            members.append(int(entry))
+    return members
+
+
+def end_group(group, timeout=60.0):
+    """Kills every process of the process group `group` (SIGKILL: a hung
+    process ignores a polite request) and waits until none of them runs."""
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            os.killpg(group, signal.SIGKILL)
+        except ProcessLookupError:
+            return
+        if not _live_members(group):
+            return
+        if time.monotonic() > deadline:
+            raise RuntimeError(f"processes {_live_members(group)} of group {group} outlived SIGKILL")
+        time.sleep(0.05)
+
+
+@contextlib.contextmanager
+def private_session():
+    """Starts a D-Bus session bus in a new folder, which is its runtime
+    folder and home, and makes both this process's session bus and runtime
+    folder; yields the folder. Whatever the bus starts (the accessibility
+    bus, dconf) gets that folder too. At the end the bus and everything it
+    started are ended, and the folder is removed: it goes only when nothing
+    that might still write into it is left."""
+    folder = tempfile.mkdtemp(prefix="lccalc-session-")
+    read_end, write_end = os.pipe()
+    bus = subprocess.Popen(
+        ["dbus-daemon", "--session", "--nofork", f"--address=unix:path={folder}/bus",
+         f"--print-address={write_end}"],
+        pass_fds=[write_end], start_new_session=True, stdout=subprocess.DEVNULL,
+        env=dict(os.environ, XDG_RUNTIME_DIR=folder, HOME=folder))
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        address = pipe.readline().strip()
+    saved = {key: os.environ.get(key) for key in ("DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")}
+    try:
+        if not address:
+            raise RuntimeError("dbus-daemon did not start")
+        os.environ.update(DBUS_SESSION_BUS_ADDRESS=address, XDG_RUNTIME_DIR=folder)
+        yield folder
+    finally:
+        end_group(bus.pid)
+        bus.wait()
+        for key, value in saved.items():
+            if value is None:
+                os.environ.pop(key, None)
+            else:
+                os.environ[key] = value
+        shutil.rmtree(folder)
+
+
+def _interrupt(*_):
+    raise KeyboardInterrupt
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--screen", default="640x400x24", help="Xvfb's screen, WxHxD")
+    parser.add_argument("command", nargs=argparse.REMAINDER)
+    args = parser.parse_args()
+    if not args.command:
+        parser.error("no command to run")
+    # A signal ends the command; the desktop then ends as after any command.
+    for number in (signal.SIGTERM, signal.SIGINT):
+        signal.signal(number, _interrupt)
+    with private_session(), private_display(args.screen) as display:
+        os.environ["DISPLAY"] = display
+        command = subprocess.Popen(args.command)
+        try:
+            return command.wait()
+        except KeyboardInterrupt:
+            command.terminate()
+            try:
+                return command.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                command.kill()
+                return command.wait()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
