@@ -57,7 +57,6 @@ presets=(default windows web)
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export TZ=UTC LC_ALL=C.UTF-8
 umask 022
-version=$(sed -n 's/^  VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt)
 work=$root/build/release-work
 out=$root/build/release
 rm -rf "$work" "$out"
@@ -79,10 +78,10 @@ for preset in "${presets[@]}"; do
   NODE_PATH=/usr/share/nodejs cmake --build "$work/$preset"
   (cd "$work/$preset" && cpack -B "$work/$preset/packages" >/dev/null)
 done
-cp "$work"/*/packages/lccalc_"${version}"_*.deb \
-   "$work/windows/packages/lccalc-${version}-win64.zip" \
-   "$work/web/packages/lccalc-${version}-web.zip" "$out/"
-(cd "$out" && sha256sum lccalc_"$version"_*.deb lccalc-"$version"-win64.zip \
-   lccalc-"$version"-web.zip >SHA256SUMS)
+# Each preset's packages folder holds its one package, named with the
+# project's version by CPack.
+cp "$work"/*/packages/lccalc_*.deb "$work"/windows/packages/lccalc-*-win64.zip \
+   "$work"/web/packages/lccalc-*-web.zip "$out/"
+(cd "$out" && sha256sum lccalc_*.deb lccalc-*-win64.zip lccalc-*-web.zip >SHA256SUMS)
 echo "== the release, in $out:"
 ls -l "$out"

@@ -4,9 +4,10 @@
 # Installs the packages of debian-packages.txt that are not installed yet:
 # those before its first "[section]" line (the window's), and those of each
 # section named as an argument ("setup.sh test web" for the Linux tests and
-# the page's); adds the arm64 architecture to dpkg's where a package of it is
-# wanted, and with the tests generates the ru_RU.UTF-8 locale they use. Does
-# nothing, quickly, when all is there.
+# the page's, with the page's test drivers from npm); adds the arm64
+# architecture to dpkg's where a package of it is wanted, and with the
+# tests generates the ru_RU.UTF-8 locale they use. Does nothing, quickly,
+# when all is there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -56,3 +57,12 @@ if [ ${#missing[@]} -ne 0 ]; then
   $sudo apt-get -o Acquire::Retries=5 install -y -q --no-install-recommends "${missing[@]}"
 fi
 case " $* " in *" test "*) ensure_locale ;; esac
+# The page's test drivers (puppeteer-core, axe-core) come from npm, as its
+# lock file has them.
+case " $* " in
+  *" web "*)
+    if [ ! "$root/web/test/node_modules/.package-lock.json" -nt "$root/web/test/package-lock.json" ]; then
+      (cd "$root/web/test" && npm ci --no-audit --no-fund)
+    fi
+    ;;
+esac

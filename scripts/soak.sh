@@ -26,9 +26,6 @@ for arg in "$@"; do
 done
 
 "$root/scripts/setup.sh" test windows web
-if [ ! web/test/node_modules/.package-lock.json -nt web/test/package-lock.json ]; then
-  (cd web/test && npm ci --no-audit --no-fund)
-fi
 # preset and the tests of it that are soaked, as a CTest regular expression
 suites=(
   "default ^qt\.(e2e\..*|orca)$"

@@ -60,11 +60,6 @@ else
 fi
 
 fuzz_seconds=${LC_FUZZ_SECONDS:-30}
-# The page's test drives Chromium and Firefox with puppeteer-core, from npm.
-if [[ " ${presets[*]} " == *" web "* ]] &&
-   [ ! web/test/node_modules/.package-lock.json -nt web/test/package-lock.json ]; then
-  (cd web/test && npm ci --no-audit --no-fund)
-fi
 
 for preset in "${presets[@]}"; do
   [ -n "$preset" ] || continue
