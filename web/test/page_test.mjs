@@ -6,7 +6,7 @@
 // MiniBrowser through classic WebDriver (webdriver.mjs) on an X server of
 // its own. One set of checks runs in every engine: the controls' places and
 // texts, Tab order, the worked values, where a long result is shortened
-// (the table the desktop programs share, in a point and in a comma
+// (the table every front-end shares, in a point and in a comma
 // language), an error report and the focus after it, what the live region
 // says and when, Exit, the buttons' colours and
 // fonts, the decimal separator of a language (a Russian browser's, one that
