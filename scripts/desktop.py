@@ -88,7 +88,7 @@ def private_session():
         ["dbus-daemon", "--session", "--nofork", f"--address=unix:path={folder}/bus",
          f"--print-address={write_end}"],
         pass_fds=[write_end], start_new_session=True, stdout=subprocess.DEVNULL,
-        env=dict(os.environ, XDG_RUNTIME_DIR=folder, HOME=folder))
+        stderr=subprocess.DEVNULL, env=dict(os.environ, XDG_RUNTIME_DIR=folder, HOME=folder))
     os.close(write_end)
     with os.fdopen(read_end) as pipe:
         address = pipe.readline().strip()
