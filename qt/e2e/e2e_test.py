@@ -82,6 +82,23 @@ def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], check=True)
 
 
+def visible_window(env=None):
+    """The X id of lccalc's window once it is mapped (the focus cannot go to
+    a window that is not viewable yet: X's BadMatch), or None."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "TIRVAL"], env=env,
+                           capture_output=True, text=True).stdout.split()
+    return found[0] if found else None
+
+
+def preloaded(env, preload):
+    """`env` with `preload` preloaded where a sanitizer build asks for a
+    library: AddressSanitizer's runtime then comes second."""
+    if not preload:
+        return env
+    return dict(env, LD_PRELOAD=preload,
+                ASAN_OPTIONS=env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0")
+
+
 def labelled_by(node):
     for relation in node.getRelationSet():
         if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
@@ -101,8 +118,7 @@ class X11:
         self.window_manager = window_manager
 
     def window_id(self):
-        return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "TIRVAL"], capture_output=True,
-                              text=True, check=True).stdout.split()[0]
+        return wait_for("the window to be mapped", visible_window)
 
     def give_focus(self):
         # With no window manager the window gets the keyboard only when given it.
@@ -180,10 +196,7 @@ def start(binary, display, locale, preload):
     for key in ("QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"):
         if key not in display:
             env.pop(key, None)
-    if preload:  # a sanitizer build: AddressSanitizer's runtime then comes second
-        env["LD_PRELOAD"] = preload
-        env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"
-    return subprocess.Popen([binary], env=env, stderr=subprocess.PIPE, text=True)
+    return subprocess.Popen([binary], env=preloaded(env, preload), stderr=subprocess.PIPE, text=True)
 
 
 def main():

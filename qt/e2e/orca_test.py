@@ -19,6 +19,7 @@ import sys
 import time
 
 from desktop import end_group, private_display, private_session
+from e2e_test import check, failures, preloaded, visible_window, wait_for, xdotool
 
 SETTINGS = """{"general": {"enableSound": false, "enableBraille": false,
  "startingProfile": ["Default", "default"]},
@@ -40,19 +41,6 @@ for _name in ("println", "print_message"):
     if hasattr(debug, _name):
         setattr(debug, _name, _recording(getattr(debug, _name)))
 """
-
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message, flush=True)
-
-
-def xdotool(*args):
-    subprocess.run(["xdotool", *map(str, args)], check=True)
-
 
 class Speech:
     """The utterances Orca has made so far, as its log has them."""
@@ -106,10 +94,6 @@ def run(binary, locale, transcript, preload):
         env = dict(os.environ, DISPLAY=display, HOME=home, LC_ALL=locale, LANG=locale,
                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_RUNTIME_DIR=home)
         env.pop("QT_QPA_PLATFORM", None)
-        program_env = dict(env)
-        if preload:  # a sanitizer build: AddressSanitizer's runtime then comes second
-            program_env["LD_PRELOAD"] = preload
-            program_env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"
         speech = Speech(log)
         orca_output = open(os.path.join(home, "orca.out"), "w+")
         # Orca refuses to start "for this session" while any process of this
@@ -130,20 +114,8 @@ def run(binary, locale, transcript, preload):
             # the machine may be busy: a wait for a condition, not a time.
             speech.wait_for("that it is on", lambda said: "Screen reader on" in said or "включено" in said,
                             timeout=60.0)
-            program = subprocess.Popen([binary], env=program_env)
-            wid = None
-            for _ in range(100):
-                # Mapped, not only named: the focus cannot go to a window
-                # that is not viewable yet (X's BadMatch).
-                found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "TIRVAL"], env=env,
-                                       capture_output=True, text=True).stdout.split()
-                if found:
-                    wid = found[0]
-                    break
-                time.sleep(0.1)
-            check(wid is not None, "no window")
-            if wid is None:
-                return
+            program = subprocess.Popen([binary], env=preloaded(env, preload))
+            wid = wait_for("the window", lambda: visible_window(env))
             os.environ["DISPLAY"] = display
             # With no window manager Orca hears nothing until the window has the focus.
             xdotool("windowfocus", "--sync", wid)

@@ -108,26 +108,19 @@ void Form1Test::controlsSitWhereTheyBelong_data() {
   QTest::addColumn<QString>("text");
   QTest::addColumn<QRect>("geometry");
   // Positions and sizes in logical pixels: the layout's twips divided by 15.
-  QTest::newRow("F") << "QLineEdit"
-                     << "" << QRect(40, 32, 81, 33);
-  QTest::newRow("Ok") << "QPushButton"
-                      << "OK" << QRect(40, 96, 81, 33);
-  QTest::newRow("Command1") << "QPushButton"
-                            << "Exit" << QRect(40, 160, 81, 33);
-  QTest::newRow("Frame1") << "QGroupBox"
-                          << "Частота, МГц" << QRect(24, 8, 113, 73);
-  QTest::newRow("Label1") << "QLabel"
-                          << "L, мкГн" << QRect(184, 16, 121, 17);
-  QTest::newRow("L") << "ResultLabel"
-                     << "" << QRect(184, 32, 121, 33);
-  QTest::newRow("Label2") << "QLabel"
-                          << "C, пФ" << QRect(184, 80, 121, 17);
-  QTest::newRow("C") << "ResultLabel"
-                     << "" << QRect(184, 96, 121, 33);
-  QTest::newRow("Label3") << "QLabel"
-                          << "W, \u041C" << QRect(184, 144, 121, 17);  // Cyrillic Em
-  QTest::newRow("LL") << "ResultLabel"
-                      << "" << QRect(184, 160, 121, 33);
+  // "\u041C" is the Cyrillic Em.
+  // clang-format off
+  QTest::newRow("F")        << "QLineEdit"   << ""             << QRect(40, 32, 81, 33);
+  QTest::newRow("Ok")       << "QPushButton" << "OK"           << QRect(40, 96, 81, 33);
+  QTest::newRow("Command1") << "QPushButton" << "Exit"         << QRect(40, 160, 81, 33);
+  QTest::newRow("Frame1")   << "QGroupBox"   << "Частота, МГц" << QRect(24, 8, 113, 73);
+  QTest::newRow("Label1")   << "QLabel"      << "L, мкГн"      << QRect(184, 16, 121, 17);
+  QTest::newRow("L")        << "ResultLabel" << ""             << QRect(184, 32, 121, 33);
+  QTest::newRow("Label2")   << "QLabel"      << "C, пФ"        << QRect(184, 80, 121, 17);
+  QTest::newRow("C")        << "ResultLabel" << ""             << QRect(184, 96, 121, 33);
+  QTest::newRow("Label3")   << "QLabel"      << "W, \u041C"    << QRect(184, 144, 121, 17);
+  QTest::newRow("LL")       << "ResultLabel" << ""             << QRect(184, 160, 121, 33);
+  // clang-format on
 }
 
 void Form1Test::controlsSitWhereTheyBelong() {
