@@ -40,14 +40,24 @@ def check(condition, message):
         print("FAIL:", message, flush=True)
 
 
+# Whether the test has asked for an error report; any other report fails it.
+report_expected = False
+
+
 def wait_for(what, probe, timeout=TIMEOUT):
-    """Polls probe() until it returns something true; fails the test on timeout."""
+    """Polls probe() until it returns something true; fails the test on
+    timeout, or at once where an error report that the test did not ask
+    for is up, saying what the report said."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         try:
             value = probe()
+            alert = None if report_expected else find_alert()
         except Exception:  # the tree changes under us while the program works
-            value = None
+            value = alert = None
+        if alert is not None:
+            said = [node.name for node in descendants(alert) if node.name]
+            sys.exit(f"FAIL: waiting for {what}, a report no test expected: {said}")
         if value:
             return value
         time.sleep(0.1)
@@ -242,6 +252,35 @@ def check_window_manager(driver):
           f"the window manager offers {props!r}")
 
 
+def check_report_placement():
+    """The error report is transient for the window (no task-bar entry of its
+    own, kept above it) and the window manager centres it over the window."""
+    def mapped():
+        ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "TIRVAL"],
+                             capture_output=True, text=True).stdout.split()
+        return ids if len(ids) == 2 else None
+    found = wait_for("the report's window beside the window", mapped)
+    owners = {wid: subprocess.run(["xprop", "-id", wid, "WM_TRANSIENT_FOR"], capture_output=True,
+                                  text=True).stdout for wid in found}
+    report = [wid for wid, owner in owners.items() if "window id #" in owner]
+    check(len(report) == 1, f"no window transient for another: {owners}")
+    if len(report) != 1:
+        return
+    window = next(wid for wid in found if wid != report[0])
+    check(int(owners[report[0]].split("#")[1], 16) == int(window),
+          f"the report is transient for {owners[report[0]]!r}, not the window {window}")
+
+    def centre(wid):
+        shell = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], capture_output=True,
+                               text=True).stdout
+        geometry = dict(line.split("=") for line in shell.split())
+        return (int(geometry["X"]) + int(geometry["WIDTH"]) // 2,
+                int(geometry["Y"]) + int(geometry["HEIGHT"]) // 2)
+
+    (x, y), (x0, y0) = centre(report[0]), centre(window)
+    check(abs(x - x0) <= 20 and abs(y - y0) <= 40, f"the report's centre {x, y}, the window's {x0, y0}")
+
+
 def run(program, driver, screenshot):
     window = wait_for("the window on the accessibility bus", find_window)
     nodes = list(descendants(window))
@@ -309,14 +348,23 @@ def run(program, driver, screenshot):
 
     # An overflow is reported in an alert; once dismissed the window goes on,
     # with the focus back on OK.
+    if driver.window_manager and not driver.wayland:
+        # Away from the screen's centre, where a report without its window
+        # would be put too.
+        xdotool("windowmove", "--sync", driver.window_id(), 0, 0)
     driver.type(box, "1E+150")
     wait_for("the typed 1E+150", lambda: box.queryText().getText(0, -1) == "1E+150")
+    global report_expected
+    report_expected = True
     driver.click(ok)
     alert = wait_for("the error alert", find_alert)
+    if driver.window_manager and not driver.wayland:
+        check_report_placement()
     texts = [n.name for n in descendants(alert)]
     check(any("Переполнение" in text for text in texts), f"the alert says {texts}")
     driver.dismiss(alert)
     wait_for("the alert to go", lambda: find_alert() is None)
+    report_expected = False
     check(program.poll() is None, "the program ended after the error")
     check(shown() == ("3E-148", "6E-148", ""), f"after the overflow the results are {shown()}")
     if driver.window_manager and not driver.wayland:

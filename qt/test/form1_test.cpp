@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+#include <utility>
 
 #include "lc/form/testing/shortening.h"
 #include "lccalc-16.xpm"
@@ -32,22 +33,13 @@ struct Report {
   QString text;
 };
 
-// Closes the next modal message box as soon as it is up, noting what it said.
-void closeNextMessageBox(Report* report) {
-  QTimer::singleShot(0, [report] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) return;
-    *report = {true, box->windowTitle(), box->text()};
-    box->accept();
-  });
-}
-
 }  // namespace
 
 class Form1Test : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase();
   void init();
   void cleanup();
 
@@ -92,16 +84,40 @@ class Form1Test : public QObject {
   }
 
   std::unique_ptr<Form1> window_;
+  // Every modal message box is closed as soon as it is up: the one a test
+  // expects is noted in *expected_; any other fails the test, with its text.
+  QTimer boxCloser_;
+  Report* expected_ = nullptr;
+  QString unexpected_;
 };
 
+void Form1Test::initTestCase() {
+  connect(&boxCloser_, &QTimer::timeout, this, [this] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    if (expected_ != nullptr) {
+      *std::exchange(expected_, nullptr) = {true, box->windowTitle(), box->text()};
+    } else {
+      unexpected_ += box->text() + QStringLiteral(" | ");
+    }
+    box->accept();
+  });
+  boxCloser_.start(20);
+}
+
 void Form1Test::init() {
+  unexpected_.clear();
   window_ = std::make_unique<Form1>(QLocale::c());
   window_->show();
   window_->activateWindow();  // on an X server with no window manager, asked for
   QVERIFY(QTest::qWaitForWindowActive(window_.get()));
 }
 
-void Form1Test::cleanup() { window_.reset(); }
+void Form1Test::cleanup() {
+  window_.reset();
+  expected_ = nullptr;
+  QVERIFY2(unexpected_.isEmpty(), qPrintable("a report no test expected: " + unexpected_));
+}
 
 void Form1Test::controlsSitWhereTheyBelong_data() {
   QTest::addColumn<QString>("className");
@@ -261,7 +277,7 @@ void Form1Test::failedClickIsReportedAndTheWindowGoesOn() {
   clickOk();
   typeFrequency(frequency);
   Report report;
-  closeNextMessageBox(&report);
+  expected_ = &report;
   clickOk();
   QVERIFY(report.shown);
   QCOMPARE(report.text, error + "\n\nВведите другую частоту.");

@@ -27,12 +27,17 @@ const types = {
   ".png": "image/png", ".webmanifest": "application/manifest+json",
 };
 
-export async function serveSite(site, { intercept = () => false, inject = null } = {}) {
+export async function serveSite(site, { intercept = () => false, inject = null, base = "/" } = {}) {
   const policy = readFileSync(join(site, "index.html"), "utf8")
     .match(/http-equiv="Content-Security-Policy"\s+content="([^"]*)"/)[1];
   const server = createServer(async (request, response) => {
-    const path = new URL(request.url, "http://localhost").pathname;
+    const url = new URL(request.url, "http://localhost").pathname;
     response.setHeader("Content-Security-Policy", policy);
+    if (!url.startsWith(base)) {
+      response.writeHead(404).end();
+      return;
+    }
+    const path = `/${url.slice(base.length)}`;
     if (await intercept(path, response)) return;
     if (inject && path === "/test-first.js") {
       response.writeHead(200, { "Content-Type": types[".js"] }).end(inject);
@@ -53,6 +58,6 @@ export async function serveSite(site, { intercept = () => false, inject = null }
     });
   });
   await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-  server.url = `http://127.0.0.1:${server.address().port}/`;
+  server.url = `http://127.0.0.1:${server.address().port}${base}`;
   return server;
 }

@@ -26,7 +26,7 @@ const consoleError = console.error;
 console.error = (...args) => { testErrors.push(args.join(" ")); consoleError(...args); };
 `;
 
-const keys = { Tab: "\uE004", Enter: "\uE007", Shift: "\uE008" };
+const keys = { Tab: "\uE004", Enter: "\uE007", Shift: "\uE008", Escape: "\uE00C" };
 
 // A free TCP port on 127.0.0.1.
 function freePort() {

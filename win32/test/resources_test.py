@@ -12,6 +12,7 @@ import argparse
 import os
 import re
 import runpy
+import struct
 import subprocess
 import sys
 import tempfile
@@ -29,6 +30,23 @@ def run(*command, **kwargs):
     if result.returncode != 0:
         sys.exit(f"FAIL: {' '.join(map(str, command))}: {result.stderr!r}")
     return result.stdout
+
+
+def version_tree(data, at=0):
+    """The version record's node at `at`: (its key, (its value, its children
+    by key)), keys in lower case where they are hexadecimal block names."""
+    length, value_length, text = struct.unpack_from("<HHH", data, at)
+    end = data.index(b"\0\0", at + 6)
+    end += (end - at) % 2  # a UTF-16 NUL starts at an even offset
+    key = data[at + 6:end].decode("utf-16-le")
+    value_at = (end + 2 + 3) & ~3
+    value = data[value_at:value_at + value_length * (2 if text else 1)]
+    children, child = {}, (value_at + len(value) + 3) & ~3
+    while child < at + length:
+        name, node = version_tree(data, child)
+        children[name.lower() if re.fullmatch("[0-9A-Fa-f]{8}", name) else name] = node
+        child = (child + struct.unpack_from("<H", data, child)[0] + 3) & ~3
+    return key, (value, children)
 
 
 def main():
@@ -63,11 +81,16 @@ def main():
         check(images == ICON_GROUP, f"the icon group holds {images}")
 
     record = run("wrestool", "-x", "--raw", "--type=16", args.exe)
-    text = record.decode("utf-16-le", "replace")
+    # The strings as Windows' tools look them up (VerQueryValue): in the
+    # block that the Translation entry names, by its language and code page.
+    tree = version_tree(record)[1][1]
+    language, code_page = struct.unpack("<HH", tree["VarFileInfo"][1]["Translation"][0][:4])
+    strings = tree["StringFileInfo"][1].get(f"{language:04x}{code_page:04x}", (b"", {}))[1]
     for key, value in [("FileVersion", text_version), ("ProductVersion", text_version),
-                       ("FileDescription", "Расчёт LC-контура"),
+                       ("FileDescription", "Расчёт LC-контура"), ("ProductName", "Расчёт LC-контура"),
                        ("LegalCopyright", "Copyright (c) 2026 The lccalc developers. MIT License.")]:
-        check(re.search(f"{key}\0+{re.escape(value)}\0", text), f"no {key} {value!r} in the version record")
+        found = strings.get(key, (b"",))[0].decode("utf-16-le").rstrip("\0")
+        check(found == value, f"{key} is {found!r} through the Translation entry, not {value!r}")
     # VS_FIXEDFILEINFO: the signature, the structure's version, then the
     # file version as major, minor (high and low word), build, revision.
     at = record.find(b"\xbd\x04\xef\xfe") + 8

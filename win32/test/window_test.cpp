@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,6 +49,21 @@ std::wstring textOf(HWND window) {
   text.resize(static_cast<std::size_t>(
       SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
   return text;
+}
+
+// What a message box says: the texts of its controls, each followed by "|".
+std::wstring boxText(HWND box) {
+  std::wstring said;
+  EnumChildWindows(
+      box,
+      [](HWND child, LPARAM text) {
+        if (const std::wstring line = textOf(child); !line.empty()) {
+          *reinterpret_cast<std::wstring*>(text) += line + L"|";
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&said));
+  return said;
 }
 
 // Puts `text` on the clipboard, as a copy in another program would.
@@ -125,8 +141,17 @@ class Lccalc {
     SendMessageW(control(ControlId::F), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
 
-  // A click that reports nothing returns with the results shown.
-  void click(ControlId id) const { SendMessageW(control(id), BM_CLICK, 0, 0); }
+  // A click that reports nothing returns with the results shown. One that
+  // shows a report the test did not ask for ends the test at once, failed
+  // with what the report said, and the report is closed.
+  void click(ControlId id) const {
+    DWORD_PTR ignored = 0;
+    if (SendMessageTimeoutW(control(id), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored)) return;
+    HWND box = messageBox();
+    const std::string said = box != nullptr ? toUtf8(boxText(box)) : "(none)";
+    if (box != nullptr) PostMessageW(box, WM_COMMAND, IDOK, 0);
+    throw std::runtime_error("a click still running after 5 s; a report no test expected: " + said);
+  }
 
   std::vector<std::wstring> results() const {
     return {textOf(control(ControlId::LL)), textOf(control(ControlId::C)),
@@ -265,6 +290,30 @@ void moveToDpi(HWND window, int dpi) {
   SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
 }
 
+// The first column of a label's client area, from the left, where its text
+// leaves ink, as the label draws itself; -1 where it leaves none.
+int firstInkColumn(HWND label) {
+  RECT area{};
+  GetClientRect(label, &area);
+  HDC screen = GetDC(label);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, area.right, area.bottom);
+  const HGDIOBJ previous = SelectObject(dc, bitmap);
+  SendMessageW(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  const COLORREF background = GetPixel(dc, area.right - 1, 0);
+  int column = -1;
+  for (int x = 0; x < area.right && column < 0; ++x) {
+    for (int y = 0; y < area.bottom && column < 0; ++y) {
+      if (GetPixel(dc, x, y) != background) column = x;
+    }
+  }
+  SelectObject(dc, previous);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(label, screen);
+  return column;
+}
+
 TEST(Win32Window, laysOutAndSizesTheBoxsFontAtTheNewDpi) {
   InProcess app;
   ASSERT_NE(app.window, nullptr);
@@ -294,6 +343,20 @@ TEST(Win32Window, laysOutAndSizesTheBoxsFontAtTheNewDpi) {
     SelectObject(screen, previous);
     ReleaseDC(nullptr, screen);
     EXPECT_EQ(metrics.tmHeight - metrics.tmInternalLeading, pixels) << toUtf8(family);
+    // Every other control has the window's font, at the DPI's size.
+    for (const auto& c : lc::form::kControls) {
+      if (c.id == ControlId::F) continue;
+      LOGFONTW other{};
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(app.control(c.id), WM_GETFONT, 0, 0)),
+                 sizeof other, &other);
+      EXPECT_EQ(other.lfHeight, -MulDiv(lc::form::kWindowFontPixels, dpi, 96)) << c.name;
+    }
+    // A result's text starts the indent, at the DPI's size, in from its
+    // border (a digit's own side bearing is at most a pixel).
+    SetWindowTextW(app.control(ControlId::LL), L"7");
+    const int indent = MulDiv(lc::form::kResultIndent, dpi, 96);
+    const int ink = firstInkColumn(app.control(ControlId::LL));
+    EXPECT_TRUE(ink >= indent && ink <= indent + 1) << "ink from " << ink << ", not " << indent;
   }
 }
 
@@ -458,14 +521,7 @@ TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
   HWND box = waitFor([&] { return app.messageBox(); });
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(textOf(box), textOf(app.window));
-  std::wstring said;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM text) {
-        *reinterpret_cast<std::wstring*>(text) += textOf(child) + L"|";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&said));
+  const std::wstring said = boxText(box);
   EXPECT_NE(said.find(L"Переполнение"), std::wstring::npos) << toUtf8(said);
   EXPECT_NE(said.find(L"Введите другую частоту."), std::wstring::npos);
   for (int i = 0; i < 3; ++i) PostMessageW(app.control(ControlId::Ok), BM_CLICK, 0, 0);
@@ -521,22 +577,11 @@ TEST(Win32Window, stopsEveryExceptionAtTheWindowProcedure) {
       }
       // What it says, once it says it: it may be found half made, its
       // button named before its message.
-      std::vector<std::wstring> texts;
-      for (int i = 0; i < 100 && texts.size() < 2; ++i) {
-        if (i > 0) std::this_thread::sleep_for(20ms);
-        texts.clear();
-        EnumChildWindows(
-            box,
-            [](HWND child, LPARAM found) {
-              if (const std::wstring text = textOf(child); !text.empty()) {
-                reinterpret_cast<std::vector<std::wstring>*>(found)->push_back(text);
-              }
-              return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&texts));
-      }
       std::wstring said;
-      for (const std::wstring& text : texts) said += text + L"|";
+      for (int i = 0; i < 100 && std::count(said.begin(), said.end(), L'|') < 2; ++i) {
+        if (i > 0) std::this_thread::sleep_for(20ms);
+        said = boxText(box);
+      }
       reports.push_back(said);
       SendMessageW(box, WM_COMMAND, IDOK, 0);
       std::this_thread::sleep_for(100ms);
