@@ -250,6 +250,10 @@ def check_window_manager(driver):
           and "330 by 219" in minimum[0], f"the size hints: {minimum} {maximum}")
     check("_NET_WM_ACTION_MAXIMIZE" not in props and "_NET_WM_ACTION_CLOSE" in props,
           f"the window manager offers {props!r}")
+    # The title bar's icon, and the doubled one for a doubled screen.
+    icon = wait_for("the window's icon", lambda: subprocess.run(
+        ["xprop", "-id", wid, "_NET_WM_ICON"], capture_output=True, text=True).stdout.count("Icon ("))
+    check(icon == 2, f"the window has {icon} icon images, not 16 and 32 pixels")
 
 
 def check_report_placement():

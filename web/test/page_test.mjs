@@ -253,7 +253,8 @@ async function mainFlow(engine, browser, url) {
         const shown = element.tagName === "FIELDSET" ? element.querySelector("legend").textContent
           : element.tagName === "INPUT" ? element.value : element.textContent;
         return { control, place: [r.left - origin.left, r.top - origin.top, r.width, r.height], shown,
-          inWindow: element.parentElement === client && client.closest("#Form1") !== null };
+          inWindow: element.parentElement === client && client.closest("#Form1") !== null,
+          caption: document.getElementById(element.getAttribute("aria-labelledby"))?.textContent };
       }),
     };
   });
@@ -265,6 +266,9 @@ async function mainFlow(engine, browser, url) {
     check(shown === control.text && inWindow, `${where}: ${control.name} shows ${JSON.stringify(shown)}`);
   }
   check(await text(page, "title") === "Расчет LC-конура" + " ".repeat(31) + "TIRVAL", `${where}: the title`);
+  // A result read on its own is named by its caption.
+  const named = layout.controls.filter(({ control }) => ["L", "C", "LL"].includes(control.name)).map((c) => c.caption);
+  check(named.join() === "L, мкГн,C, пФ,W, М", `${where}: the results are named by ${named}`);
   // The results are spoken once, by the announcer: every other element a
   // reader would watch (an output is a status) is silent.
   const live = await page.evaluate(() =>

@@ -254,6 +254,7 @@ TEST(Win32Window, showsTheControlsTitleAndFontsAsDescribed) {
   for (const auto& c : lc::form::kControls) {
     EXPECT_EQ(textOf(app.control(c.id)), toUtf16(c.text)) << c.name;
   }
+  EXPECT_NE(GetClassLongPtrW(app.window, GCLP_HICON), 0u) << "no icon in the title bar";
   const LONG_PTR style = GetWindowLongPtrW(app.window, GWL_STYLE);
   EXPECT_FALSE(style & WS_MAXIMIZEBOX);
   EXPECT_FALSE(style & WS_THICKFRAME);
