@@ -130,10 +130,18 @@ def main():
         run("cpack", "-B", scratch, "--config", args.cpack_config)
         with zipfile.ZipFile(f"{scratch}/lccalc-{args.version}-win64.zip") as package:
             names = sorted(package.namelist())
-            readme = package.read(f"lccalc-{args.version}-win64/README.txt").decode()
+            texts = {name: package.read(f"lccalc-{args.version}-win64/{name}")
+                     for name in ("README.txt", "LICENSE.txt")}
             shipped = package.extract(f"lccalc-{args.version}-win64/lccalc.exe", scratch)
         folder = f"lccalc-{args.version}-win64/"
-        check(readme.startswith(f"lccalc {args.version} "), f"the read-me begins {readme[:40]!r}")
+        # As Notepad before Windows 10 reads them: a UTF-8 byte order mark,
+        # and each line ended by CR LF.
+        for name, text in texts.items():
+            lines, crlf = text.count(b"\n"), text.count(b"\r\n")
+            check(text.startswith(b"\xef\xbb\xbf") and lines == crlf > 1,
+                  f"{name} begins {text[:8]!r}, {crlf} of {lines} lines end in CR LF")
+        check(texts["README.txt"].decode("utf-8-sig").startswith(f"lccalc {args.version} "),
+              f"the read-me begins {texts['README.txt'][:40]!r}")
         # The shipped exe is hardened: its address space randomised (high
         # entropy), its data not executable, its stack protected (libssp's
         # message is there only when protected code was linked in).
