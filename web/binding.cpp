@@ -147,8 +147,8 @@ __attribute__((export_name("lc_elide"))) const char* lcElide(double innerWidth, 
 }
 
 // The window as the page's test checks it against what the browser draws
-// (index.html has it from the build): its size, the frequency box's font
-// size, and every control in the order it is created, with its text and
+// (index.html has it from the build): its size, the frequency box's and the
+// other controls' font sizes, and every control in the order it is created, with its text and
 // place in pixels.
 __attribute__((export_name("lc_window"))) const char* lcWindow() try {
   std::string controls = "[";
@@ -167,6 +167,7 @@ __attribute__((export_name("lc_window"))) const char* lcWindow() try {
   window.add("height", lc::form::kClientHeight);
   window.addRaw("controls", controls + "]");
   window.add("frequencyFontPixels", lc::form::kFrequencyFont.pixels);
+  window.add("windowFontPixels", lc::form::kWindowFontPixels);
   return give(window.done());
 } catch (const std::exception&) {
   return "{}";

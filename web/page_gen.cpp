@@ -50,9 +50,7 @@ std::string escaped(std::string_view text) {
   return out;
 }
 
-// A length of `pixels` at the window's scale: --u is one pixel on a screen
-// wide enough, less where the window must shrink to fit.
-std::string scaled(int pixels) { return "calc(var(--u) * " + number(pixels) + ")"; }
+std::string px(int pixels) { return number(pixels) + "px"; }
 
 // The window's controls, in the order they are created: the frame before
 // the box, so that the box lies above it.
@@ -94,34 +92,48 @@ std::string windowMarkup() {
   return html;
 }
 
+// The page's side margins, in per cent of its width, where that is less
+// than 2em.
+constexpr int kMarginPercent = 4;
+
 std::string windowStyle() {
+  using lc::form::control;
+  using lc::form::ControlId;
   const auto& font = lc::form::kFrequencyFont;
   std::string css =
       "/* Written at build time from the window's description: its size,\n"
-      "   fonts and every control's place, in units of --u. */\n";
-  // Where the screen is narrower than the window and the body's margins
-  // (at most 2em a side), the window shrinks to the body's width. A size
-  // container costs a layout pass, so only narrow screens get one: below
-  // (width + 2) / 8 + 4 em, which is above width + 2 px + 4 em for any font
-  // of 8 px or more.
-  css += "@media (max-width: " + number((lc::form::kClientWidth + 2) / 8 + 4) +
-         "em) {\n  body {\n    container-type: inline-size;\n  }\n  :root {\n    --u: min(1px, "
-         "(100cqi - 2px) / " +
-         number(lc::form::kClientWidth) + ");\n  }\n}\n";
-  css += ".client {\n  width: " + scaled(lc::form::kClientWidth) +
-         ";\n  height: " + scaled(lc::form::kClientHeight) +
-         ";\n  font-size: " + scaled(lc::form::kWindowFontPixels) + ";\n}\n";
-  css += ".client output {\n  padding-left: " + scaled(lc::form::kResultIndent - 1) + ";\n}\n";
+      "   fonts and every control's place, in CSS pixels. */\n";
+  css += "body {\n  margin: min(2em, " + number(kMarginPercent) + "vw);\n}\n";
+  css += ".client {\n  width: " + px(lc::form::kClientWidth) +
+         ";\n  height: " + px(lc::form::kClientHeight) +
+         ";\n  font-size: " + px(lc::form::kWindowFontPixels) + ";\n}\n";
+  css += ".client output {\n  padding-left: " + px(lc::form::kResultIndent - 1) + ";\n}\n";
   for (const auto& c : lc::form::kControls) {
-    css += "#" + std::string(c.name) + " {\n  left: " + scaled(c.rect.left) +
-           ";\n  top: " + scaled(c.rect.top) + ";\n  width: " + scaled(c.rect.width) +
-           ";\n  height: " + scaled(c.rect.height) + ";\n";
+    css += "#" + std::string(c.name) + " {\n  left: " + px(c.rect.left) +
+           ";\n  top: " + px(c.rect.top) + ";\n  width: " + px(c.rect.width) +
+           ";\n  height: " + px(c.rect.height) + ";\n";
     if (c.kind == ControlKind::TextBox) {
-      css += "  font: " + number(font.weight) + " " + scaled(font.pixels) + " \"" +
+      css += "  font: " + number(font.weight) + " " + px(font.pixels) + " \"" +
              std::string(font.family) + "\", \"DejaVu Sans\", sans-serif;\n";
     }
     css += "}\n";
   }
+  // Where the window and its border do not fit between the margins (a
+  // phone, a large zoom), it is laid out as one column at the same size,
+  // in the order of its controls (the frame round the box, OK, Exit, then
+  // each caption over its result), so that its text is never smaller than
+  // on a desktop and the page never scrolls sideways.
+  const int hundredths = (lc::form::kClientWidth + 2) * 10000 / (100 - 2 * kMarginPercent);
+  const lc::form::Rect& frame = control(ControlId::Frame1).rect;
+  const lc::form::Rect& box = control(ControlId::F).rect;
+  css += "@media (max-width: " + number(hundredths / 100) + "." + number(hundredths % 100 / 10) +
+         number(hundredths % 10) +
+         "px) {\n  .client {\n    display: grid;\n    justify-content: center;\n"
+         "    row-gap: 6px;\n    width: auto;\n    height: auto;\n    padding: 8px;\n  }\n"
+         "  .client > * {\n    position: static;\n  }\n  #Frame1,\n  #F {\n"
+         "    grid-area: 1 / 1;\n    align-self: start;\n    justify-self: start;\n  }\n"
+         "  #F {\n    margin: " +
+         px(box.top - frame.top) + " 0 0 " + px(box.left - frame.left) + ";\n  }\n}\n";
   return css;
 }
 

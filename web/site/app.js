@@ -135,7 +135,7 @@ ready.then((lccalc) => {
 });
 
 // Where a result does not fit, fraction digits go before the exponent. The
-// text is measured in the font the label shows it in, at the window's scale.
+// text is measured in the font the label shows it in.
 let measure = null;
 function show(label, text) {
   measure ??= document.createElement("canvas").getContext("2d");
@@ -212,19 +212,15 @@ byId("Command1").addEventListener("click", () => {
   announce(ended.textContent.replace(/\s+/g, " ").trim());
 });
 
-// The window shrinks and grows with the screen (a phone turned): each
-// result is elided again for its label's new width.
-new ResizeObserver(() => {
-  for (const label of results) {
-    if (label.dataset.value) show(label, label.dataset.value);
-  }
-}).observe(byId("client"));
-
-// Copy of a selection in an elided result copies the whole result.
+// A copy takes each result the selection covers whole, never its shortened
+// form: a line for each control it covers. A part of one whole text is
+// copied as the browser copies it.
 byId("client").addEventListener("copy", (event) => {
-  const label = document.getSelection()?.anchorNode?.parentElement;
-  if (label?.tagName !== "OUTPUT" || label.textContent === label.dataset.value) return;
-  event.clipboardData.setData("text/plain", label.dataset.value);
+  const selection = document.getSelection();
+  const covered = [...byId("client").children].filter((node) => node.textContent && selection.containsNode(node, true));
+  const shortened = covered.some((node) => node.dataset.value && node.textContent !== node.dataset.value);
+  if (covered.length < 2 && !shortened) return;
+  event.clipboardData.setData("text/plain", covered.map((node) => node.dataset.value ?? node.textContent).join("\n"));
   event.preventDefault();
 });
 

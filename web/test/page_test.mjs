@@ -12,7 +12,7 @@
 // fonts, the decimal separator of a language (a Russian browser's, one that
 // Intl refuses, one it does not know), axe-core's accessibility rules, ways
 // the calculator can fail to start, and the site kept offline by its
-// service worker. Chromium and Firefox also run a table of screen widths.
+// service worker, and a table of screen widths.
 // Any error in a page that should work fails it.
 //
 // Usage: node page_test.mjs SITE_FOLDER CMAKE [SCREENSHOT_FOLDER]
@@ -59,6 +59,7 @@ class PuppeteerPage {
   evaluate(fn, ...args) { return this.page.evaluate(fn, ...args); }
   type(selector, text) { return this.page.type(selector, text); }
   click(selector) { return this.page.click(selector); }
+  async tap(selector) { await (await this.page.$(selector)).tap(); }
   async press(key, { shift = false } = {}) {
     if (shift) await this.page.keyboard.down("Shift");
     await this.page.keyboard.press(key);
@@ -81,7 +82,7 @@ const puppeteerBrowser = async (options) => {
       // Firefox ESR 140 has no screen-orientation override, which puppeteer
       // sends beside the viewport; the viewport itself is set, and the
       // widths table checks it.
-      await page.setViewport({ width, height: 800, deviceScaleFactor: scale }).catch((error) => {
+      await page.setViewport({ width, height: 800, deviceScaleFactor: scale, hasTouch: true }).catch((error) => {
         if (!error.message.includes("emulation.setScreenOrientationOverride")) throw error;
       });
       if (!javaScript) await page.setJavaScriptEnabled(false);
@@ -115,10 +116,11 @@ const engines = [
   {
     name: "webkit",
     // The language is the driver's locale; the window is no narrower than
-    // 447 pixels, so the widths table is not for it.
+    // 447 pixels, so a narrower page is in a frame, at one device pixel
+    // per CSS pixel.
     launch: (locale, options) => launchWebKit(locale, options),
     locales: { "en-US": "C", "ru-RU": "ru_RU.UTF-8", C: "C.UTF-8" },
-    noScript: true,
+    widths: true, noScript: true,
   },
 ];
 
@@ -320,6 +322,29 @@ async function mainFlow(engine, browser, url) {
   const elided = await text(page, "LL");
   check(elided.includes("…") && elided.endsWith("E-19"), `${where}: 7E+20 shows ${elided}`);
   check(await value(page, "LL") === "4.28571428571429E-19", `${where}: the whole result is the label's name`);
+  // A copy takes every result it covers whole, a line for each control; a
+  // part of a text shown whole, as the browser copies it.
+  const copies = [
+    [["LL", 2, "LL", 6], "4.28571428571429E-19"],
+    [["L", 0, "LL", -1], "6.03714243212802E-20\nC, пФ\n8.57142857142858E-19\nW, М\n4.28571428571429E-19"],
+    [["Label1", 0, "Label1", 1], "L"],
+  ];
+  for (const [selected, want] of copies) {
+    const got = await page.evaluate(([from, start, to, end]) => {
+      const node = (id) => document.getElementById(id).firstChild;
+      getSelection().setBaseAndExtent(node(from), start, node(to), end < 0 ? node(to).length : end);
+      // What the page puts on the clipboard (a test's copy event gives it
+      // a clipboard that Firefox does not let it write).
+      let put = null;
+      const setData = DataTransfer.prototype.setData;
+      DataTransfer.prototype.setData = function (type, text) { put = text; return setData.call(this, type, text); };
+      const event = new ClipboardEvent("copy", { clipboardData: new DataTransfer(), bubbles: true });
+      document.getElementById(from).dispatchEvent(event);
+      DataTransfer.prototype.setData = setData;
+      return put ?? getSelection().toString();
+    }, selected);
+    check(got === want, `${where}: a copy of ${selected} gives ${JSON.stringify(got)}`);
+  }
   if (screenshots) await page.screenshot(join(screenshots, `${where}-window.png`), "#Form1");
   await shorteningTable(page, where, ".");
 
@@ -384,11 +409,15 @@ async function mainFlow(engine, browser, url) {
   await page.close();
 }
 
-// Width in CSS pixels (320 is also a 1280-pixel screen at 400% zoom) and
-// the device's pixels per CSS pixel: no sideways scroll, the window scaled
-// as a whole, its fonts with it (sharp text, not a scaled picture), and a
-// long result still elided to fit its label.
-const widths = [[320, 1], [320, 3], [360, 1], [360, 3], [1280, 1], [1280, 3]];
+// Width in CSS pixels (320 is also a 1280-pixel screen at 400% zoom, 180 a
+// 360-pixel phone at 200%) and the device's pixels per CSS pixel. Where the
+// window fits, every control is at its place; where it does not, it is one
+// column at the same size: every control whole on the screen, the frame
+// round the box, then each control below the one before. Either way its
+// text is the desktop's size, nothing scrolls sideways, a long result is
+// elided to fit its label, and the report is on the screen with its text
+// wrapped, its OK closing it at a touch.
+const widths = [[180, 2], [280, 1], [320, 1], [320, 3], [360, 1], [360, 3], [1280, 1], [1280, 3]];
 
 async function widthTable(engine, browser, url) {
   for (const [width, scale] of widths) {
@@ -398,30 +427,45 @@ async function widthTable(engine, browser, url) {
     const shown = await page.evaluate(async () => {
       const description = (await ready).window();
       const client = document.getElementById("client").getBoundingClientRect();
-      const factor = client.width / description.width;
-      const off = description.controls.map((control) => {
-        const r = document.getElementById(control.name).getBoundingClientRect();
-        const want = [control.left, control.top, control.width, control.height].map((n) => n * factor);
-        return [r.left - client.left, r.top - client.top, r.width, r.height]
-          .some((n, i) => Math.abs(n - want[i]) > 0.5) ? control.name : "";
-      }).filter(Boolean);
+      const rects = description.controls.map((c) => [c, document.getElementById(c.name).getBoundingClientRect()]);
+      const natural = client.width === description.width && client.height === description.height;
+      const off = rects.filter(([c, r], i) => (natural
+        ? [r.left - client.left - c.left, r.top - client.top - c.top, r.width - c.width, r.height - c.height]
+          .some((n) => Math.abs(n) > 0.5)
+        : Math.abs(r.width - c.width) > 0.5 || Math.abs(r.height - c.height) > 0.5 || r.left < 0 ||
+          r.right > innerWidth || (i === 1 ? r.top < rects[0][1].top || r.bottom > rects[0][1].bottom
+            : i > 1 && r.top < Math.max(...rects.slice(0, i).map(([, q]) => q.bottom))))).map(([c]) => c.name);
       const label = document.getElementById("LL");
       return {
-        factor, off,
+        natural, off, width: innerWidth,
         sideways: document.documentElement.scrollWidth - innerWidth,
         right: document.getElementById("Form1").getBoundingClientRect().right - innerWidth,
-        font: parseFloat(getComputedStyle(document.getElementById("F")).fontSize) / description.frequencyFontPixels,
-        transformed: getComputedStyle(document.getElementById("Form1")).transform !== "none",
+        fonts: [parseFloat(getComputedStyle(document.getElementById("F")).fontSize) - description.frequencyFontPixels,
+          parseFloat(getComputedStyle(label).fontSize) - description.windowFontPixels],
         cut: label.scrollWidth > label.clientWidth,
       };
     });
-    const fits = shown.factor <= 1 && (width < 400 ? shown.factor > 0.8 : shown.factor === 1);
-    check(fits && shown.off.length === 0, `${where}: scaled ${shown.factor}, out of place: ${shown.off}`);
+    check(shown.width === width && shown.natural === width > 360 && shown.off.length === 0,
+      `${where}: ${shown.natural ? "as on the desktop" : "one column"}, out of place: ${shown.off}`);
     check(shown.sideways <= 0 && shown.right <= 0, `${where}: scrolls ${shown.sideways} px sideways`);
-    check(Math.abs(shown.font - shown.factor) < 0.01 && !shown.transformed, `${where}: the box's font at ${shown.font}`);
+    check(shown.fonts.join() === "0,0", `${where}: the box's and the results' fonts differ by ${shown.fonts} px`);
     check(!shown.cut, `${where}: the elided result is cut`);
-    check(await errorsOf(page) === "", `${where}: errors ${await errorsOf(page)}`);
     if (screenshots && width === 320 && scale === 3) await page.screenshot(join(screenshots, `${engine.name}-320.png`));
+
+    await typeFrequency(page, "1E+150");
+    await page.click("#Ok");
+    await until(page, () => document.getElementById("errorBox").open, undefined, { report: true });
+    const report = await page.evaluate(() => {
+      const box = document.getElementById("errorBox");
+      const r = box.getBoundingClientRect();
+      return { inside: r.left >= 0 && r.top >= 0 && r.right <= innerWidth && r.bottom <= innerHeight,
+        cut: [...box.querySelectorAll("*")].filter((e) => e.scrollWidth > e.clientWidth).map((e) => e.id || e.tagName) };
+    });
+    check(report.inside && report.cut.length === 0, `${where}: the report ${JSON.stringify(report)}`);
+    await page.tap("#errorOk");
+    check(await until(page, () => !document.getElementById("errorBox").open, undefined, { report: true }),
+      `${where}: a tap on the report's OK left it open`);
+    check(await errorsOf(page) === "", `${where}: errors ${await errorsOf(page)}`);
     await page.close();
   }
 }

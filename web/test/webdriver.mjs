@@ -52,7 +52,17 @@ class Page {
     return this.browser.command(method, path, body);
   }
 
-  goto(url) { return this.command("POST", "/url", { url }); }
+  // A page narrower than the browser's window opens in a frame that wide,
+  // which every later command then works in.
+  async goto(url) {
+    if (!this.width) return this.command("POST", "/url", { url });
+    // The frame's host: an empty page of the same server.
+    await this.command("POST", "/url", { url: new URL("/lccalc-frame-host", url).href });
+    await this.command("POST", "/execute/async", { args: [url, this.width], script:
+      "const frame = document.createElement('iframe'); frame.width = arguments[1]; frame.height = 800;" +
+      "frame.onload = arguments[2]; frame.src = arguments[0]; document.body.append(frame);" });
+    await this.command("POST", "/frame", { id: 0 });
+  }
   reload() { return this.command("POST", "/refresh", {}); }
   title() { return this.command("GET", "/title"); }
 
@@ -75,6 +85,13 @@ class Page {
   async click(selector) {
     await this.command("POST", `/element/${await this.element(selector)}/click`, {});
   }
+  // A touch of a finger on the middle of the element.
+  async tap(selector) {
+    const origin = { "element-6066-11e4-a52e-4f735466cecf": await this.element(selector) };
+    await this.command("POST", "/actions", { actions: [{ type: "pointer", id: "finger",
+      parameters: { pointerType: "touch" }, actions: [{ type: "pointerMove", origin, x: 0, y: 0 },
+        { type: "pointerDown", button: 0 }, { type: "pointerUp", button: 0 }] }] });
+  }
   // A key, with Shift held where `shift` is true.
   async press(key, { shift = false } = {}) {
     const strokes = [{ type: "keyDown", value: keys[key] }, { type: "keyUp", value: keys[key] }];
@@ -89,7 +106,7 @@ class Page {
   // Runs `source`, a script of the test's (axe-core), in the page.
   run(source) { return this.command("POST", "/execute/sync", { script: `${source};return true;`, args: [] }); }
   // (The page's window stays, with nothing in it.)
-  close() { return this.goto("about:blank"); }
+  close() { return this.command("POST", "/url", { url: "about:blank" }); }
 }
 
 // MiniBrowser in `locale`, on an X server of its own, its windows
@@ -125,8 +142,8 @@ export async function launchWebKit(locale, { width = 1280, args = [] } = {}) {
     // The page of the browser's one window, where the test opens one page
     // at a time. (A new tab would open hidden, where a page's animation
     // frames never come; and closing a session's last window may end it.)
-    async newPage() {
-      return new Page(this, this.first);
+    async newPage({ width: wanted } = {}) {
+      return Object.assign(new Page(this, this.first), { width: wanted < width ? wanted : 0 });
     },
     async close() {
       await fetch(`${base}/session/${this.session}`, { method: "DELETE", signal: AbortSignal.timeout(10000) })
