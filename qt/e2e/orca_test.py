@@ -19,7 +19,7 @@ import sys
 import time
 
 from desktop import end_group, private_display, private_session
-from e2e_test import check, failures, preloaded, visible_window, wait_for, xdotool
+from e2e_test import check, failures, preloaded, visible_windows, wait_for, xdotool
 
 SETTINGS = """{"general": {"enableSound": false, "enableBraille": false,
  "startingProfile": ["Default", "default"]},
@@ -115,7 +115,7 @@ def run(binary, locale, transcript, preload):
             speech.wait_for("that it is on", lambda said: "Screen reader on" in said or "включено" in said,
                             timeout=60.0)
             program = subprocess.Popen([binary], env=preloaded(env, preload))
-            wid = wait_for("the window", lambda: visible_window(env))
+            wid = wait_for("the window", lambda: visible_windows(env))[0]
             os.environ["DISPLAY"] = display
             # With no window manager Orca hears nothing until the window has the focus.
             xdotool("windowfocus", "--sync", wid)
