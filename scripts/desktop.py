@@ -10,7 +10,8 @@ As a program, `desktop.py [--screen WxHxD] COMMAND...` runs
 COMMAND there (DISPLAY, DBUS_SESSION_BUS_ADDRESS and XDG_RUNTIME_DIR set)
 and exits with its status; SIGTERM or SIGINT end COMMAND and the desktop.
 The Python tests import private_display and private_session, which give
-the two parts one at a time."""
+the two parts one at a time, and the few ways of waiting on and driving a
+program there."""
 import argparse
 import contextlib
 import os
@@ -107,6 +108,45 @@ def private_session():
             else:
                 os.environ[key] = value
         shutil.rmtree(folder)
+
+
+def wait_for(what, probe, timeout=20.0, interrupt=None):
+    """Polls probe() until it returns something true, and returns that.
+    Fails on timeout, or at once where interrupt() returns a text (a report
+    nobody expected is up), saying what that text is. A probe that raises
+    counts as false: what it reads may change under it."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = said = None
+        try:
+            value = probe()
+        except Exception:
+            pass
+        if not value and interrupt is not None:
+            try:
+                said = interrupt()
+            except Exception:
+                pass
+        if said:
+            raise AssertionError(f"waiting for {what}, a report no test expected: {said}")
+        if value:
+            return value
+        time.sleep(0.1)
+    raise AssertionError(f"timed out after {timeout:g} s waiting for {what}")
+
+
+def xdotool(*args, env=None):
+    """Runs xdotool with `args`; returns what it printed."""
+    return subprocess.run(["xdotool", *map(str, args)], env=env, check=True, capture_output=True,
+                          text=True).stdout
+
+
+def visible_windows(name, env=None):
+    """The X ids of the windows whose title holds `name`, once they are
+    mapped: the focus cannot go to a window that is not viewable yet (X's
+    BadMatch)."""
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name], env=env,
+                          capture_output=True, text=True).stdout.split()
 
 
 def _interrupt(*_):

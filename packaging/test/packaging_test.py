@@ -1,23 +1,15 @@
 # SPDX-FileCopyrightText: 2026 The lccalc developers
 # SPDX-License-Identifier: MIT
-"""Checks of the installed program: metadata validators, an install into a
-temporary prefix, the Debian package, and the Windows resources.
-
-Usage: packaging_test.py CHECK --build DIR --app-id ID --icon-sizes N... --version X.Y.Z.W
-                          --compiler CXX [--hardened]
-where CHECK is one of: metadata, install, deb, and CXX the compiler the
-program was built with (a cross-compiler's start files are not this
-machine's).
-"""
-import argparse
+"""The installed program: metadata validators, an install into a temporary
+prefix, and the Debian package (built once for these tests)."""
 import glob
 import os
 import re
 import subprocess
-import sys
-import tempfile
 
-from desktop import private_display
+import pytest
+
+from desktop import private_display, visible_windows, wait_for
 
 
 def installed_files(app_id, icon_sizes):
@@ -35,14 +27,9 @@ def installed_files(app_id, icon_sizes):
 
 
 def run(*command, **kwargs):
-    """Runs a command, echoing it; returns its standard output."""
-    print("$", " ".join(map(str, command)), flush=True)
+    """Runs a command; returns its standard output, or fails with all it said."""
     result = subprocess.run(list(map(str, command)), capture_output=True, text=True, **kwargs)
-    output = result.stdout + result.stderr
-    if output.strip():
-        print(output.rstrip(), flush=True)
-    if result.returncode != 0:
-        sys.exit(f"FAIL: exit status {result.returncode}")
+    assert result.returncode == 0, f"{' '.join(map(str, command))}: {result.stdout}{result.stderr}"
     return result.stdout
 
 
@@ -51,106 +38,100 @@ def files_below(root):
                   for folder, _, names in os.walk(root) for name in names)
 
 
-def expect(condition, message):
-    if not condition:
-        sys.exit("FAIL: " + message)
+@pytest.fixture(scope="module")
+def metainfo(build):
+    return f"{build.folder}/packaging/{build.app_id}.metainfo.xml"
 
 
-def check_metadata(args):
-    run("desktop-file-validate", f"{args.build}/packaging/{args.app_id}.desktop")
-    metainfo = f"{args.build}/packaging/{args.app_id}.metainfo.xml"
+def test_metadata_desktop_entry_is_valid(build):
+    run("desktop-file-validate", f"{build.folder}/packaging/{build.app_id}.desktop")
+
+
+def test_metadata_appstream_is_valid(metainfo):
     run("appstreamcli", "validate", "--no-net", "--strict", metainfo)
-    # The newest entries of the changelog and of the AppStream releases are
-    # this version's, and so is the manual page.
-    source = os.path.join(os.path.dirname(__file__), "..")
-    with open(os.path.join(source, "changelog"), encoding="utf-8") as changelog:
-        newest = re.match(r"lccalc \(([^)]+)\)", changelog.readline())
-    expect(newest and newest.group(1) == args.version, f"the changelog's newest entry is {newest}")
+
+
+def test_metadata_changelog_appstream_and_manual_page_name_this_version(build, metainfo):
+    with open(f"{build.source}/packaging/changelog", encoding="utf-8") as changelog:
+        assert re.match(r"lccalc \(([^)]+)\)", changelog.readline()).group(1) == build.version
     with open(metainfo, encoding="utf-8") as metadata:
-        release = re.search(r'<release version="([^"]+)"', metadata.read())
-    expect(release and release.group(1) == args.version, f"the newest AppStream release is {release}")
-    with open(f"{args.build}/packaging/lccalc.1", encoding="utf-8") as page:
-        expect(f'"lccalc {args.version}"' in page.readline(), "the manual page names another version")
+        assert re.search(r'<release version="([^"]+)"', metadata.read()).group(1) == build.version
+    with open(f"{build.folder}/packaging/lccalc.1", encoding="utf-8") as page:
+        assert f'"lccalc {build.version}"' in page.readline()
 
 
-def check_install(args):
-    with tempfile.TemporaryDirectory() as prefix:
-        run("cmake", "--install", args.build, "--prefix", prefix)
-        expect(files_below(prefix) == installed_files(args.app_id, args.icon_sizes),
-               f"installed {files_below(prefix)}")
-        run("appstreamcli", "validate-tree", "--no-net", prefix)
-        run("man", "--warnings", "-l", "-Tutf8", f"{prefix}/share/man/man1/lccalc.1.gz",
-            env=dict(os.environ, MANWIDTH="80"))
+@pytest.fixture(scope="module")
+def installed(build, tmp_path_factory):
+    prefix = tmp_path_factory.mktemp("prefix")
+    run("cmake", "--install", build.folder, "--prefix", prefix)
+    return prefix
 
 
-def check_deb(args):
-    with tempfile.TemporaryDirectory() as scratch:
-        run("cpack", "-G", "DEB", "-B", scratch, "--config", f"{args.build}/CPackConfig.cmake")
-        (deb,) = glob.glob(f"{scratch}/*.deb")
-        run("lintian", "--fail-on", "error,warning", deb)
-        info = run("dpkg", "-I", deb)
-        expect(re.search(r"Depends:.*libqt6widgets6", info), "no dependency on Qt Widgets")
-        root = f"{scratch}/root"
-        run("dpkg", "-x", deb, root)
-        expect(files_below(f"{root}/usr") == installed_files(args.app_id, args.icon_sizes),
-               f"the package holds {files_below(root)}")
-        binary = f"{root}/usr/bin/lccalc"
-        expect("not stripped" not in run("file", binary), "the binary is not stripped")
-        if args.hardened:
-            check_hardening(binary, args.compiler)
-        show_window(binary)
+def test_install_puts_every_file_in_place(build, installed):
+    assert files_below(installed) == installed_files(build.app_id, build.icon_sizes)
 
 
-def check_hardening(binary, compiler):
+def test_install_tree_is_valid_appstream(installed):
+    run("appstreamcli", "validate-tree", "--no-net", installed)
+
+
+def test_install_manual_page_renders_without_warnings(installed):
+    assert "lccalc" in run("man", "--warnings", "-l", "-Tutf8", f"{installed}/share/man/man1/lccalc.1.gz",
+                           env=dict(os.environ, MANWIDTH="80"))
+
+
+@pytest.fixture(scope="module")
+def deb(build, tmp_path_factory):
+    """The package cpack makes, and what it unpacks to."""
+    scratch = tmp_path_factory.mktemp("deb")
+    run("cpack", "-G", "DEB", "-B", scratch, "--config", f"{build.folder}/CPackConfig.cmake")
+    (package,) = glob.glob(f"{scratch}/*.deb")
+    run("dpkg", "-x", package, scratch / "root")
+    return package, scratch / "root"
+
+
+def test_deb_passes_lintian(deb):
+    run("lintian", "--fail-on", "error,warning", deb[0])
+
+
+def test_deb_depends_on_qt_widgets(deb):
+    assert re.search(r"Depends:.*libqt6widgets6", run("dpkg", "-I", deb[0]))
+
+
+def test_deb_holds_every_file_in_place(build, deb):
+    assert files_below(deb[1] / "usr") == installed_files(build.app_id, build.icon_sizes)
+
+
+def test_deb_binary_is_stripped(deb):
+    assert "not stripped" not in run("file", deb[1] / "usr/bin/lccalc")
+
+
+def test_deb_binary_is_hardened(build, deb):
     """Every line of hardening-check, and no RUNPATH: libraries come from
     the system's folders only."""
+    if not build.hardened:
+        pytest.skip("the sanitizers' build is not hardened (fortified calls stand in their way)")
+    binary = deb[1] / "usr/bin/lccalc"
     result = subprocess.run(["hardening-check", binary], capture_output=True, text=True)
-    print(result.stdout.rstrip(), flush=True)
     arm64 = "AArch64" in run("readelf", "-h", binary)
     # A program carries the note of control-flow (x86-64) or branch
     # protection (ARM64) only where the C library's start files it is linked
     # with carry it too; Debian 12's do not. They are the compiler's, which
     # for a cross-build are not this machine's.
-    start_files = run(compiler, "-print-file-name=Scrt1.o").strip()
+    start_files = run(build.compiler, "-print-file-name=Scrt1.o").strip()
     start_files_marked = ("BTI" if arm64 else "IBT") in run("readelf", "-n", start_files)
     for line in result.stdout.splitlines()[1:]:
         what, _, verdict = line.strip().partition(": ")
-        allowed = (verdict.startswith("yes")
-                   or (what == "Stack clash protection" and verdict.startswith("unknown"))
-                   or (what == "Control flow integrity" and (arm64 or not start_files_marked))
-                   # ARM64's, which newer versions list for every binary
-                   or (what == "Branch Protection" and (not arm64 or not start_files_marked)))
-        expect(allowed, f"hardening-check: {line.strip()}")
-    expect(not re.search(r"\((RUNPATH|RPATH)\)", run("readelf", "-d", binary)), "the binary has a RUNPATH")
+        assert (verdict.startswith("yes")
+                or (what == "Stack clash protection" and verdict.startswith("unknown"))
+                or (what == "Control flow integrity" and (arm64 or not start_files_marked))
+                # ARM64's, which newer versions list for every binary
+                or (what == "Branch Protection" and (not arm64 or not start_files_marked))), line
+    assert not re.search(r"\((RUNPATH|RPATH)\)", run("readelf", "-d", binary))
 
 
-def show_window(binary):
-    """Starts the program under a fresh Xvfb and waits for its window."""
+def test_deb_binary_shows_its_window(lccalc, form, deb):
     with private_display() as display:
-        env = dict(os.environ, DISPLAY=display)
-        env.pop("QT_QPA_PLATFORM", None)
-        program = subprocess.Popen([binary], env=env)
-        try:
-            run("timeout", "20", "xdotool", "search", "--sync", "--name", "TIRVAL", env=env)
-            expect(program.poll() is None, "the program ended on its own")
-        finally:
-            program.kill()
-            program.wait()
-
-
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("check", choices=["metadata", "install", "deb"])
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--app-id", required=True)
-    parser.add_argument("--icon-sizes", nargs="+", type=int, required=True)
-    parser.add_argument("--version", required=True)
-    parser.add_argument("--compiler", required=True)
-    parser.add_argument("--hardened", action="store_true", help="check the binary's hardening too")
-    args = parser.parse_args()
-    globals()[f"check_{args.check}"](args)
-    print(f"packaging {args.check}: passed")
-
-
-if __name__ == "__main__":
-    main()
+        with lccalc({"DISPLAY": display}, binary=deb[1] / "usr/bin/lccalc") as program:
+            wait_for("the window", lambda: visible_windows(form["title"], program.env))
+            assert program.poll() is None, "the program ended on its own"

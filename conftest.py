@@ -1,0 +1,79 @@
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
+"""What the Python tests share: the facts of the build they test (its
+programs' paths, the version: lc-tests.json, which CMake writes), the
+window's own texts and places as form/ gives them, a private desktop and
+session, and lccalc started there."""
+import contextlib
+import json
+import os
+import subprocess
+import types
+
+import pytest
+
+from desktop import private_display, private_session
+
+
+def pytest_addoption(parser):
+    parser.addoption("--build", default=os.environ.get("LC_BUILD", "build/default"),
+                     help="the build folder whose programs are tested ($LC_BUILD, which CTest "
+                          "sets, or build/default)")
+
+
+@pytest.fixture(scope="session")
+def build(pytestconfig):
+    """This build's facts, as attributes: version, source, lccalc, ..."""
+    folder = os.path.abspath(pytestconfig.getoption("--build"))
+    path = os.path.join(folder, "lc-tests.json")
+    if not os.path.exists(path):
+        pytest.exit(f"{path} is missing: configure and build {folder} first", 2)
+    with open(path, encoding="utf-8") as facts:
+        return types.SimpleNamespace(folder=folder, **json.load(facts))
+
+
+@pytest.fixture(scope="session")
+def form(build):
+    """form/'s description of the window (title, size, controls) and of a
+    click of OK on a few frequencies, in a point (".") and a comma (",")
+    language: the texts each front-end must show."""
+    result = subprocess.run([build.form_facts], capture_output=True, text=True, timeout=60, check=True)
+    return json.loads(result.stdout)
+
+
+@pytest.fixture(scope="module")
+def desktop():
+    """A private D-Bus session (with its accessibility bus) and X display for
+    the module's tests: yields the display's environment."""
+    with private_session(), private_display() as display:
+        yield {"DISPLAY": display}
+
+
+@pytest.fixture(scope="session")
+def lccalc(build):
+    """Starts lccalc: `with lccalc(display, locale) as program:` runs it with
+    the display's environment (DISPLAY or WAYLAND_DISPLAY, and nothing of
+    the other), Qt's accessibility bridge on and, in a sanitizer build, its
+    preload; at the end it is killed if still running, and what it wrote to
+    standard error is in program.errors."""
+
+    @contextlib.contextmanager
+    def start(display, locale="C.UTF-8", binary=None, **extra):
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LC_ALL=locale, **display, **extra)
+        for key in ("QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"):
+            if key not in display:
+                env.pop(key, None)
+        if getattr(build, "preload", None):
+            # AddressSanitizer's runtime then comes second, which it allows so.
+            env.update(LD_PRELOAD=build.preload,
+                       ASAN_OPTIONS=env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0")
+        program = subprocess.Popen([binary or build.lccalc], env=env, stderr=subprocess.PIPE, text=True)
+        program.env = env
+        try:
+            yield program
+        finally:
+            if program.poll() is None:
+                program.kill()
+            program.errors = program.communicate()[1]
+
+    return start
