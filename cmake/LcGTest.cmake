@@ -21,13 +21,18 @@ include(GoogleTest)
 
 # Registers a GoogleTest program with CTest: each test on its own natively;
 # cross-built, the whole program as one test, since every start of it under
-# Wine costs about a second, and under qemu-user a tenth. lc_add_gtest(TARGET [PROPERTIES NAME VALUE...]) gives
-# every test of the program those properties too.
+# Wine costs about a second, and under qemu-user a tenth; under Wine one at
+# a time, as every program there shares the build's Wine prefix.
+# lc_add_gtest(TARGET [PROPERTIES NAME VALUE...]) gives every test of the
+# program those properties too.
 function(lc_add_gtest target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "PROPERTIES")
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES TIMEOUT 300 ${arg_PROPERTIES})
+    if(WIN32)
+      set_tests_properties(${target} PROPERTIES RESOURCE_LOCK wine)
+    endif()
   else()
     gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ${arg_PROPERTIES})
   endif()

@@ -147,7 +147,7 @@ __attribute__((export_name("lc_elide"))) const char* lcElide(double innerWidth, 
 }
 
 // The window as the page's test checks it against what the browser draws
-// (index.html has it from the build): its size, the frequency box's and the
+// (index.html has it from the build): its title, its size, the frequency box's and the
 // other controls' font sizes, and every control in the order it is created, with its text and
 // place in pixels.
 __attribute__((export_name("lc_window"))) const char* lcWindow() try {
@@ -163,6 +163,7 @@ __attribute__((export_name("lc_window"))) const char* lcWindow() try {
     controls += (controls.size() == 1 ? "" : ",") + control.done();
   }
   JsonObject window;
+  window.add("title", lc::form::kTitle);
   window.add("width", lc::form::kClientWidth);
   window.add("height", lc::form::kClientHeight);
   window.addRaw("controls", controls + "]");

@@ -2,33 +2,34 @@
 # SPDX-License-Identifier: MIT
 """lccalc.exe as Windows sees it from outside: the icon group, the version
 record and the manifest read back from the built executable, the DLLs it
-imports, and the committed .ico checked against its PNG sources.
-
-and the zip that cpack makes for Windows users.
-
-Usage: resources_test.py --exe PATH --icons DIR --cpack-config FILE --version X.Y.Z.W
-"""
-import argparse
-import os
+imports, the committed .ico checked against its PNG sources, and the zip
+that cpack makes for Windows users."""
 import re
 import runpy
 import struct
 import subprocess
-import sys
-import tempfile
 import zipfile
+
+import pytest
 
 # The icon group: width, height and bits per pixel of each image.
 ICON_GROUP = [(32, 32, 1), (32, 32, 4), (16, 16, 4), (48, 48, 32), (256, 256, 32)]
 # Windows' own DLLs, all the executable may need.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll", "ole32.dll",
                "oleacc.dll", "oleaut32.dll", "advapi32.dll"}
+# The version record's strings, looked up as Windows' tools do; {version}
+# is "major.minor", the minor in two digits.
+VERSION_STRINGS = [("FileVersion", "{version}"), ("ProductVersion", "{version}"),
+                   ("FileDescription", "Расчёт LC-контура"), ("ProductName", "Расчёт LC-контура"),
+                   ("LegalCopyright", "Copyright (c) 2026 The lccalc developers. MIT License.")]
+MANIFEST = ["Microsoft.Windows.Common-Controls", "PerMonitorV2", 'level="asInvoker"',
+            "35138b9a-5d96-4fbd-8e2d-a2440225f93a",  # Windows 7
+            "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"]  # Windows 10 and 11
 
 
 def run(*command, **kwargs):
     result = subprocess.run(list(map(str, command)), capture_output=True, **kwargs)
-    if result.returncode != 0:
-        sys.exit(f"FAIL: {' '.join(map(str, command))}: {result.stderr!r}")
+    assert result.returncode == 0, f"{' '.join(map(str, command))}: {result.stderr!r}"
     return result.stdout
 
 
@@ -49,113 +50,113 @@ def version_tree(data, at=0):
     return key, (value, children)
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--icons", required=True)
-    parser.add_argument("--cpack-config", required=True)
-    parser.add_argument("--version", required=True)
-    args = parser.parse_args()
-    numbers = [int(part) for part in args.version.split(".")]
-    # The version record writes "major.minor", the minor in two digits.
-    text_version = f"{numbers[0]}.{numbers[1]:02d}"
-    failures = []
+@pytest.fixture(scope="module")
+def version(build):
+    return [int(part) for part in build.version.split(".")]
 
-    def check(condition, message):
-        if not condition:
-            failures.append(message)
-            print("FAIL:", message)
 
-    with tempfile.TemporaryDirectory() as scratch:
-        # The committed .ico is what icotool makes of the PNG sources.
-        ico_arguments = runpy.run_path(os.path.join(args.icons, "make_icons.py"))["ico_arguments"]
-        run("icotool", "-c", "-o", f"{scratch}/fresh.ico", *ico_arguments(), cwd=args.icons)
-        with open(f"{scratch}/fresh.ico", "rb") as a, open(f"{args.icons}/lccalc.ico", "rb") as b:
-            check(a.read() == b.read(), "lccalc.ico is out of date: run make_icons.py")
+@pytest.fixture(scope="module")
+def record(build):
+    return run("wrestool", "-x", "--raw", "--type=16", build.lccalc)
 
-        run("wrestool", "-x", "--type=14", f"--output={scratch}/group.ico", args.exe)
-        listing = run("icotool", "-l", f"{scratch}/group.ico", text=True)
-        images = [tuple(int(re.search(f"--{key}=(\\d+)", line).group(1))
-                        for key in ("width", "height", "bit-depth"))
-                  for line in listing.splitlines() if line.startswith("--icon")]
-        check(images == ICON_GROUP, f"the icon group holds {images}")
 
-    record = run("wrestool", "-x", "--raw", "--type=16", args.exe)
-    # The strings as Windows' tools look them up (VerQueryValue): in the
-    # block that the Translation entry names, by its language and code page.
+def test_committed_ico_is_what_its_pngs_make(build, tmp_path):
+    ico_arguments = runpy.run_path(f"{build.icons}/make_icons.py")["ico_arguments"]
+    run("icotool", "-c", "-o", tmp_path / "fresh.ico", *ico_arguments(), cwd=build.icons)
+    with open(tmp_path / "fresh.ico", "rb") as fresh, open(f"{build.icons}/lccalc.ico", "rb") as committed:
+        assert fresh.read() == committed.read(), "lccalc.ico is out of date: run make_icons.py"
+
+
+def test_icon_group_holds_every_size(build, tmp_path):
+    run("wrestool", "-x", "--type=14", f"--output={tmp_path}/group.ico", build.lccalc)
+    listing = run("icotool", "-l", tmp_path / "group.ico", text=True)
+    images = [tuple(int(re.search(f"--{key}=(\\d+)", line).group(1)) for key in ("width", "height", "bit-depth"))
+              for line in listing.splitlines() if line.startswith("--icon")]
+    assert images == ICON_GROUP
+
+
+@pytest.mark.parametrize("key, value", VERSION_STRINGS, ids=[key for key, _ in VERSION_STRINGS])
+def test_version_string_through_the_translation_entry(record, version, key, value):
     tree = version_tree(record)[1][1]
     language, code_page = struct.unpack("<HH", tree["VarFileInfo"][1]["Translation"][0][:4])
     strings = tree["StringFileInfo"][1].get(f"{language:04x}{code_page:04x}", (b"", {}))[1]
-    for key, value in [("FileVersion", text_version), ("ProductVersion", text_version),
-                       ("FileDescription", "Расчёт LC-контура"), ("ProductName", "Расчёт LC-контура"),
-                       ("LegalCopyright", "Copyright (c) 2026 The lccalc developers. MIT License.")]:
-        found = strings.get(key, (b"",))[0].decode("utf-16-le").rstrip("\0")
-        check(found == value, f"{key} is {found!r} through the Translation entry, not {value!r}")
+    found = strings.get(key, (b"",))[0].decode("utf-16-le").rstrip("\0")
+    assert found == value.format(version=f"{version[0]}.{version[1]:02d}")
+
+
+def test_fixed_file_version_is_the_version(record, version):
     # VS_FIXEDFILEINFO: the signature, the structure's version, then the
     # file version as major, minor (high and low word), build, revision.
     at = record.find(b"\xbd\x04\xef\xfe") + 8
-    words = [int.from_bytes(record[at + 2 * i:at + 2 * i + 2], "little") for i in (1, 0, 3, 2)]
-    check(words == numbers, f"the file version is {words}, not {numbers}")
+    assert [int.from_bytes(record[at + 2 * i:at + 2 * i + 2], "little") for i in (1, 0, 3, 2)] == version
 
-    manifest = run("wrestool", "-x", "--raw", "--type=24", args.exe).decode()
-    for text in ["Microsoft.Windows.Common-Controls", "PerMonitorV2", 'level="asInvoker"',
-                 "35138b9a-5d96-4fbd-8e2d-a2440225f93a",  # Windows 7
-                 "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"]:  # Windows 10 and 11
-        check(text in manifest, f"no {text!r} in the manifest")
 
-    dump = run("x86_64-w64-mingw32-objdump", "-p", args.exe, text=True)
-    imports = {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump)}
-    check(imports <= SYSTEM_DLLS, f"imports {sorted(imports - SYSTEM_DLLS)} beyond Windows' own")
-    # Every function it takes from the system is one that Windows 7 has: the
-    # headers declare it for that version (the C runtime's are Windows' own).
+@pytest.mark.parametrize("text", MANIFEST)
+def test_manifest_asks_for(build, text):
+    assert text in run("wrestool", "-x", "--raw", "--type=24", build.lccalc).decode()
+
+
+@pytest.fixture(scope="module")
+def imports(build):
+    return run("x86_64-w64-mingw32-objdump", "-p", build.lccalc, text=True)
+
+
+def test_imports_only_windows_own_dlls(imports):
+    assert {name.lower() for name in re.findall(r"DLL Name: (\S+)", imports)} <= SYSTEM_DLLS
+
+
+def test_imports_only_what_windows_7_has(imports, tmp_path):
+    """Every function it takes from the system is one the headers declare
+    for Windows 7 (the C runtime's are Windows' own)."""
     functions, dll = [], None
-    for line in dump.splitlines():
+    for line in imports.splitlines():
         if "DLL Name:" in line:
             dll = line.split()[-1].lower()
         # "vma hint name" (binutils 2.40) or "vma <none> hint name" (2.44).
         elif dll != "msvcrt.dll" and re.match(r"\s+[0-9a-f]+\s+(<none>\s+)?[0-9a-f]+\s+\w+$", line):
             functions.append(line.split()[-1])
-    check(len(functions) > 50, f"only {len(functions)} imported functions found")
-    with tempfile.TemporaryDirectory() as scratch:
-        with open(f"{scratch}/imports.cpp", "w") as source:
-            source.write("#include <windows.h>\n#include <commctrl.h>\n#include <oleacc.h>\n"
-                         "void imports() {\n" + "".join(f"  (void)&{f};\n" for f in functions) + "}\n")
-        result = subprocess.run(["x86_64-w64-mingw32-g++-posix", "-fsyntax-only", "-DUNICODE",
-                                 "-DWINVER=0x0601", "-D_WIN32_WINNT=0x0601", f"{scratch}/imports.cpp"],
-                                capture_output=True, text=True)
-        missing = re.findall(r"error: .(\w+). was not declared", result.stderr)
-        check(result.returncode == 0, f"imports not declared for Windows 7: {missing or result.stderr}")
-
-    with tempfile.TemporaryDirectory() as scratch:
-        run("cpack", "-B", scratch, "--config", args.cpack_config)
-        with zipfile.ZipFile(f"{scratch}/lccalc-{args.version}-win64.zip") as package:
-            names = sorted(package.namelist())
-            texts = {name: package.read(f"lccalc-{args.version}-win64/{name}")
-                     for name in ("README.txt", "LICENSE.txt")}
-            shipped = package.extract(f"lccalc-{args.version}-win64/lccalc.exe", scratch)
-        folder = f"lccalc-{args.version}-win64/"
-        # As Notepad before Windows 10 reads them: a UTF-8 byte order mark,
-        # and each line ended by CR LF.
-        for name, text in texts.items():
-            lines, crlf = text.count(b"\n"), text.count(b"\r\n")
-            check(text.startswith(b"\xef\xbb\xbf") and lines == crlf > 1,
-                  f"{name} begins {text[:8]!r}, {crlf} of {lines} lines end in CR LF")
-        check(texts["README.txt"].decode("utf-8-sig").startswith(f"lccalc {args.version} "),
-              f"the read-me begins {texts['README.txt'][:40]!r}")
-        # The shipped exe is hardened: its address space randomised (high
-        # entropy), its data not executable, its stack protected (libssp's
-        # message is there only when protected code was linked in).
-        header = run("x86_64-w64-mingw32-objdump", "-p", shipped, text=True)
-        for flag in ("HIGH_ENTROPY_VA", "DYNAMIC_BASE", "NX_COMPAT"):
-            check(re.search(rf"^\s+{flag}$", header, re.M), f"the exe is not {flag}")
-        with open(shipped, "rb") as exe:
-            check(b"stack smashing detected" in exe.read(), "the exe has no stack protector")
-        check(names == [folder + name for name in ("LICENSE.txt", "README.txt", "lccalc.exe")],
-              f"the zip holds {names}")
-
-    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
-    sys.exit(1 if failures else 0)
+    assert len(functions) > 50, "the imported functions were not found"
+    (tmp_path / "imports.cpp").write_text("#include <windows.h>\n#include <commctrl.h>\n#include <oleacc.h>\n"
+                                          "void imports() {\n" + "".join(f"  (void)&{f};\n" for f in functions) + "}\n")
+    result = subprocess.run(["x86_64-w64-mingw32-g++-posix", "-fsyntax-only", "-DUNICODE", "-DWINVER=0x0601",
+                             "-D_WIN32_WINNT=0x0601", tmp_path / "imports.cpp"], capture_output=True, text=True)
+    assert result.returncode == 0, re.findall(r"error: .(\w+). was not declared", result.stderr) or result.stderr
 
 
-if __name__ == "__main__":
-    main()
+@pytest.fixture(scope="module")
+def package(build, tmp_path_factory):
+    """The zip's names, its text files' bytes, and its exe unpacked."""
+    scratch = tmp_path_factory.mktemp("zip")
+    run("cpack", "-B", scratch, "--config", build.cpack_config)
+    folder = f"lccalc-{build.version}-win64/"
+    with zipfile.ZipFile(f"{scratch}/lccalc-{build.version}-win64.zip") as package:
+        return dict(folder=folder, names=sorted(package.namelist()),
+                    texts={name: package.read(folder + name) for name in ("README.txt", "LICENSE.txt")},
+                    exe=package.extract(folder + "lccalc.exe", scratch))
+
+
+def test_zip_holds_licence_readme_and_exe(package):
+    assert package["names"] == [package["folder"] + name for name in ("LICENSE.txt", "README.txt", "lccalc.exe")]
+
+
+@pytest.mark.parametrize("name", ["README.txt", "LICENSE.txt"])
+def test_zip_text_is_as_old_notepad_reads_it(package, name):
+    """A UTF-8 byte order mark, and each line ended by CR LF."""
+    text = package["texts"][name]
+    assert text.startswith(b"\xef\xbb\xbf") and text.count(b"\n") == text.count(b"\r\n") > 1, text[:40]
+
+
+def test_zip_readme_names_the_version(build, package):
+    assert package["texts"]["README.txt"].decode("utf-8-sig").startswith(f"lccalc {build.version} ")
+
+
+@pytest.mark.parametrize("flag", ["HIGH_ENTROPY_VA", "DYNAMIC_BASE", "NX_COMPAT"])
+def test_zip_exe_is_hardened(package, flag):
+    """Its address space randomised (high entropy), its data not executable."""
+    assert re.search(rf"^\s+{flag}$", run("x86_64-w64-mingw32-objdump", "-p", package["exe"], text=True), re.M)
+
+
+def test_zip_exe_has_a_stack_protector(package):
+    # libssp's message is there only when protected code was linked in.
+    with open(package["exe"], "rb") as exe:
+        assert b"stack smashing detected" in exe.read()

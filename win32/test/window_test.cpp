@@ -34,6 +34,7 @@ using namespace std::chrono_literals;
 
 std::wstring lccalcPath;
 std::wstring hiddenDpiPath;  // lccalc.exe without the per-monitor DPI functions
+std::wstring separator = L".";  // the decimal separator of the locale the test runs in
 
 // A path of the build machine, as Wine sees it.
 std::wstring windowsPath(std::string path) {
@@ -737,11 +738,10 @@ TEST(Win32Window, copiesAWholeResultAsTextWithItsClosingNul) {
   }
 }
 
-// Run once in the C locale and once with LANG=ru_RU.UTF-8, which gives
-// Windows the ru-RU locale; LC_TEST_SEPARATOR says which separator to expect.
+// Run once in the C locale and once with LC_ALL=ru_RU.UTF-8, which gives
+// Windows the ru-RU locale and the test "," as its separator.
 TEST(Win32Window, writesTheUsersDecimalSeparatorAndEndsWhenClosed) {
-  const char* separator = std::getenv("LC_TEST_SEPARATOR");
-  const std::wstring point = toUtf16(separator != nullptr ? separator : ".");
+  const std::wstring& point = separator;
   Lccalc app;
   ASSERT_NE(app.window, nullptr);
   app.type(L"144");
@@ -765,11 +765,14 @@ int main(int argc, char** argv) {
           GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")))) {
     set(reinterpret_cast<HANDLE>(-4));  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
   }
-  if (argc < 3) {
-    std::fputs("usage: lc_win32_window_tests LCCALC_EXE LCCALC_HIDDEN_DPI_EXE\n", stderr);
+  if (argc < 3 && !GTEST_FLAG_GET(list_tests)) {
+    std::fputs("usage: lc_win32_window_tests LCCALC_EXE LCCALC_HIDDEN_DPI_EXE [SEPARATOR]\n", stderr);
     return 2;
   }
-  lccalcPath = windowsPath(argv[1]);
-  hiddenDpiPath = windowsPath(argv[2]);
+  if (argc >= 3) {
+    lccalcPath = windowsPath(argv[1]);
+    hiddenDpiPath = windowsPath(argv[2]);
+  }
+  if (argc >= 4) separator = toUtf16(argv[3]);
   return RUN_ALL_TESTS();
 }
