@@ -99,6 +99,10 @@ echo "== cloned $(git -C "$root" rev-parse --short HEAD) into a fresh $release f
 bind proc /proc -t proc
 bind sysfs /sys -t sysfs
 bind /dev /dev --rbind --make-rslave
+# The packages downloaded by an earlier run on this machine, kept for the
+# next (a newcomer's first run has none).
+mkdir -p "$cache/apt-$name"
+bind "$cache/apt-$name" /var/cache/apt/archives --bind
 command=("$@")
 [ ${#command[@]} -ne 0 ] || command=(scripts/test.sh)
 status=0

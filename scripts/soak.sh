@@ -3,8 +3,9 @@
 # SPDX-License-Identifier: MIT
 # Runs the end-to-end tests again and again, to find the ones that fail only
 # now and then: every set-up of the Linux window (qt.e2e.*) and Orca
-# (qt.orca), in the default and asan builds; the Windows window under Wine
-# (win32.window*); and the web page (web.page). Prints, per test, how often
+# (qt.orca.*), in the default and asan builds; the Windows window under Wine
+# (win32.window.*); and the web page in each engine (web.page.*), as many at
+# a time as scripts/test.sh runs them. Prints, per test, how often
 # it ran and failed; the log of each failed run is kept in build/soak/.
 # Exits with 1 if any run failed.
 #
@@ -28,10 +29,10 @@ done
 "$root/scripts/setup.sh" test windows web
 # preset and the tests of it that are soaked, as a CTest regular expression
 suites=(
-  "default ^qt\.(e2e\..*|orca)$"
-  "asan ^qt\.(e2e\..*|orca)$"
-  "windows ^win32\.window"
-  "web ^web\.page$"
+  "default ^qt\.(e2e|orca)\."
+  "asan ^qt\.(e2e|orca)\."
+  "windows ^win32\.window\."
+  "web ^web\.page\."
 )
 for suite in "${suites[@]}"; do
   preset=${suite%% *}
@@ -58,7 +59,7 @@ for ((round = 1; round <= rounds; round++)); do
     preset=${suite%% *}
     log=$logs/round$round-$preset.log
     status=0
-    ctest --preset "$preset" -R "${suite#* }" >"$log" 2>&1 || status=$?
+    ctest --preset "$preset" -j "$(nproc)" -R "${suite#* }" >"$log" 2>&1 || status=$?
     # Each test's result line: "1/4 Test #40: qt.e2e.xvfb ....   Passed    1.99 sec"
     while read -r name result; do
       key="$preset $name"
@@ -76,10 +77,10 @@ for ((round = 1; round <= rounds; round++)); do
   echo "round $round of $rounds done"
 done
 
-printf '\n%-8s %-28s %5s %9s\n' preset test runs failures
+printf '\n%-8s %-60s %5s %9s\n' preset test runs failures
 failed=0
 for key in "${names[@]}"; do
-  printf '%-8s %-28s %5d %9d\n' ${key} "${runs[$key]}" "${failures[$key]}"
+  printf '%-8s %-60s %5d %9d\n' ${key} "${runs[$key]}" "${failures[$key]}"
   failed=$((failed + failures[$key]))
 done
 [ "$failed" -eq 0 ] || { echo "logs of the failed runs: $logs"; exit 1; }

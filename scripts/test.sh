@@ -8,12 +8,26 @@
 # browser engines, and on amd64 the Windows build under Wine and the arm64
 # build under qemu-user; checks the format of every C++ file; and builds the
 # release twice to see that it is the same bit for bit. What cannot run here
-# is named, with the reason, one line each. Warnings are errors here.
+# is named, with the reason, one line each. Warnings are errors here. Each
+# preset's tests run as many at a time as the machine has cores. Ends with
+# a table of each phase's time and, for a preset, its test counts.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 skip() { echo "$1: skipped: $2"; }
+# The table: a row a phase, as it ends.
+phases=()
+phase_start=$(date +%s)
+phase_done() {  # phase_done NAME [TESTS]
+  local now seconds
+  now=$(date +%s)
+  seconds=$((now - phase_start))
+  phases+=("$(printf '| %-8s | %2dm%02ds | %s |' "$1" $((seconds / 60)) $((seconds % 60)) "${2:-}")")
+  phase_start=$now
+}
+trap 'status=$?; printf "\n| phase    |   time | tests |\n|---|---|---|\n"; printf "%s\n" "${phases[@]}"
+  [ "$status" -eq 0 ] || echo "(stopped by a failure, status $status)"' EXIT
 presets=(default asan fuzz)
 sections=(test)
 machine=$(dpkg --print-architecture)
@@ -32,6 +46,7 @@ if apt-cache show emscripten chromium firefox-esr webkit2gtk-driver >/dev/null 2
 else
   skip web "Debian has no Emscripten, Chromium, Firefox ESR or WebKitWebDriver for $machine"
 fi
+phase_done install
 [ "$machine" != amd64 ] || presets+=(arm64)
 # LeakSanitizer, in the sanitizers' and the fuzzers' builds, stops the
 # program's threads with ptrace, which an emulator (qemu-user, as when
@@ -72,8 +87,11 @@ for preset in "${presets[@]}"; do
   fi
   cmake --preset "$preset" -DLC_WERROR=ON -DLC_FUZZ_SECONDS="$fuzz_seconds" >/dev/null
   cmake --build --preset "$preset"
-  ctest --preset "$preset"
+  log=$root/build/$preset/ctest.log
+  ctest --preset "$preset" -j "$(nproc)" 2>&1 | tee "$log"
+  phase_done "$preset" "$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2 run, \1 failed/p' "$log")"
 done
 
 echo "== release"
 "$root/scripts/release.sh" --check
+phase_done release "two builds, the same bytes"
