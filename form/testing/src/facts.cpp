@@ -89,10 +89,11 @@ int main() {
                     ", \"width\": " + number(lc::form::kClientWidth) +
                     ", \"height\": " + number(lc::form::kClientHeight) + ", \"controls\": [";
   for (const auto& control : lc::form::kControls) {
-    out += "\n  {\"name\": " + quoted(control.name) + ", \"kind\": " + quoted(kindName(control.kind)) +
-           ", \"text\": " + quoted(control.text) + ", \"rect\": [" + number(control.rect.left) +
-           ", " + number(control.rect.top) + ", " + number(control.rect.width) + ", " +
-           number(control.rect.height) + "], \"tabIndex\": " + number(control.tabIndex);
+    out += "\n  {\"name\": " + quoted(control.name) +
+           ", \"kind\": " + quoted(kindName(control.kind)) + ", \"text\": " + quoted(control.text) +
+           ", \"rect\": [" + number(control.rect.left) + ", " + number(control.rect.top) + ", " +
+           number(control.rect.width) + ", " + number(control.rect.height) +
+           "], \"tabIndex\": " + number(control.tabIndex);
     if (control.field) {
       out += ", \"caption\": " + quoted(lc::form::captionOf(*control.field));
     }
