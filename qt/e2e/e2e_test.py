@@ -424,3 +424,4 @@ def walk_with_commas(form, lccalc):
             wait_for(f"{wavelength} in the window", lambda: any(n.name == wavelength for n in descendants(window)))
             driver.click(close)
             assert program.wait(timeout=20) == 0, "Exit in ru_RU.UTF-8 did not end the program with 0"
+    assert "qt.qpa" not in program.errors

@@ -165,6 +165,11 @@ def test_box_is_announced_with_its_caption_and_role(heard, form):
 
 def test_typed_digits_are_echoed(heard):
     said(heard, "typed", "7")
+    said(heard, "typed frequency", "'0")
+
+
+def test_tab_from_exit_returns_to_the_box(heard, form):
+    said(heard, "box again", next(c["caption"] for c in form["controls"] if c["kind"] == "TextBox"))
 
 
 def test_buttons_are_announced_with_their_role(heard, form):
