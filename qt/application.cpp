@@ -158,11 +158,13 @@ Application::Application(int& argc, char** argv) : QApplication(openDisplay(argc
     icon.addPixmap(QPixmap(lccalc_16_xpm));
     icon.addPixmap(QPixmap(lccalc_32_xpm));
     setWindowIcon(icon);
-    // The window is Russian whatever the user's locale; so are Qt's buttons.
-    if (qtTranslator_.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
-                           QStringLiteral("_"),
-                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-      installTranslator(&qtTranslator_);
-    }
+    installQtTranslation(qtTranslator_);
   });
+}
+
+bool Application::installQtTranslation(QTranslator& translator) {
+  // The window is Russian whatever the user's locale; so are Qt's buttons.
+  return translator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+         installTranslator(&translator);
 }

@@ -15,6 +15,11 @@ class Application : public QApplication {
   // argument (status 2) and when no display can be opened (status 1).
   Application(int& argc, char** argv);
 
+  // Loads the Russian translation of Qt's own texts (its dialogs' buttons,
+  // the text boxes' context menus) into `translator`, and installs it in
+  // the running application; false where it is not installed.
+  static bool installQtTranslation(QTranslator& translator);
+
  private:
   QTranslator qtTranslator_;
 };

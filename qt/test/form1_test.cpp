@@ -14,11 +14,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
+#include <QTranslator>
 #include <QtTest>
 #include <memory>
 #include <utility>
 
+#include "application.h"
 #include "lc/form/form.h"
 #include "lc/form/layout.h"
 #include "lc/form/testing/shortening.h"
@@ -70,6 +73,7 @@ class Form1Test : public QObject {
   void windowIsAFixedSizeFrame();
   void iconIsBuiltIn();
   void exitEndsTheEventLoop();
+  void qtsOwnTextsAreRussian();
 
  private:
   template <typename T>
@@ -476,6 +480,25 @@ void Form1Test::exitEndsTheEventLoop() {
       0, [this] { QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton); });
   QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });  // a safety net, not a timing
   QCOMPARE(QApplication::exec(), 0);
+}
+
+void Form1Test::qtsOwnTextsAreRussian() {
+  // Through the translation the program installs, as a user who
+  // right-clicks the box sees its menu.
+  QTranslator translator;
+  QVERIFY(Application::installQtTranslation(translator));
+  const std::unique_ptr<QMenu> menu(control<QLineEdit>("F")->createStandardContextMenu());
+  QStringList entries;
+  for (const QAction* action : menu->actions()) {
+    if (!action->isSeparator()) entries << action->text();
+  }
+  QApplication::removeTranslator(&translator);
+  QVERIFY(!entries.isEmpty());
+  for (const QString& entry : entries) {
+    QVERIFY2(entry.contains(QRegularExpression(QStringLiteral("[а-яё]"),
+                                               QRegularExpression::CaseInsensitiveOption)),
+             qPrintable(entries.join(QStringLiteral(" | "))));
+  }
 }
 
 QTEST_MAIN(Form1Test)
