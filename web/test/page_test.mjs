@@ -296,6 +296,16 @@ function windowTests(engine, browser, url) {
     await done(page);
   });
 
+  // A reader speaks the page with a Russian voice, and a browser hyphenates
+  // and spell-checks it as Russian, only where the page says it is.
+  test("is in Russian, written left to right", async () => {
+    const page = await opened();
+    const marked = await page.evaluate(() => [document.documentElement.lang,
+      getComputedStyle(document.documentElement).direction, getComputedStyle(document.getElementById("Form1")).direction]);
+    assert.deepEqual(marked, ["ru", "ltr", "ltr"]);
+    await done(page);
+  });
+
   test("names each result by its caption", async () => {
     const page = await opened();
     const named = await page.evaluate(() => ["L", "C", "LL"].map((id) =>
