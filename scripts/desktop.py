@@ -110,6 +110,30 @@ def private_session():
         shutil.rmtree(folder)
 
 
+def start_accessibility(timeout=60.0):
+    """Starts the session's accessibility bus and its registry, and returns
+    once the registry answers for the desktop. A screen reader or a test
+    that starts while they are still being started by D-Bus activation may
+    find no desktop ("AT-SPI: Could not obtain desktop path or name") and
+    then hear nothing."""
+    def call(*args, bus=None):
+        env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus) if bus else None
+        return subprocess.run(["dbus-send", "--session", "--print-reply=literal", "--reply-timeout=5000",
+                               *args], capture_output=True, text=True, env=env)
+
+    deadline = time.monotonic() + timeout
+    while True:
+        address = call("--dest=org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus.GetAddress").stdout.strip()
+        if address and call("--dest=org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root",
+                            "org.freedesktop.DBus.Properties.Get", "string:org.a11y.atspi.Accessible",
+                            "string:Name", bus=address).returncode == 0:
+            return address
+        if time.monotonic() > deadline:
+            raise RuntimeError(f"the accessibility bus ({address or 'not started'}) has no registry "
+                               f"after {timeout:g} s")
+        time.sleep(0.1)
+
+
 def wait_for(what, probe, timeout=20.0, interrupt=None):
     """Polls probe() until it returns something true, and returns that.
     Fails on timeout, or at once where interrupt() returns a text (a report

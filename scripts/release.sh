@@ -18,7 +18,9 @@
 #   --check  builds twice, in two clones at different paths, in different
 #            time zones and umasks, one after the other, and compares the
 #            sums; on a difference it names the artifact (and shows
-#            diffoscope's summary where diffoscope is installed).
+#            diffoscope's summary where diffoscope is installed). It also
+#            checks that SHA256SUMS covers every file and that
+#            `sha256sum -c` passes on them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -34,6 +36,21 @@ if [ "${1:-}" = --check ]; then
     scripts/release.sh) >"$scratch/b.log" 2>&1 || { cat "$scratch/b.log"; exit 1; }
   first=$scratch/a/build/release
   second=$scratch/b/at/another/depth/build/release
+  # What a user who checks a download finds: each of the release's files
+  # there (on amd64 the four), each with its sum in SHA256SUMS, and
+  # `sha256sum -c SHA256SUMS` passing.
+  wanted=("lccalc_*_$(dpkg --print-architecture).deb" "lccalc-*-win64.zip" "lccalc-*-web.zip")
+  [ "$(dpkg --print-architecture)" != amd64 ] || wanted+=("lccalc_*_arm64.deb")
+  for pattern in "${wanted[@]}"; do
+    compgen -G "$first/$pattern" >/dev/null || { echo "release --check: no $pattern in the release"; exit 1; }
+  done
+  listed=$(awk '{print $2}' "$first/SHA256SUMS" | sort)
+  present=$(cd "$first" && find . -type f ! -name SHA256SUMS -printf '%P\n' | sort)
+  if [ "$listed" != "$present" ]; then
+    echo "release --check: SHA256SUMS lists:" $listed "; the release holds:" $present
+    exit 1
+  fi
+  (cd "$first" && sha256sum --quiet --strict -c SHA256SUMS) || { echo "release --check: sha256sum -c failed"; exit 1; }
   if cmp -s "$first/SHA256SUMS" "$second/SHA256SUMS"; then
     echo "release --check: both builds give the same bytes:"
     cat "$first/SHA256SUMS"

@@ -24,7 +24,7 @@ import traceback
 import pyatspi
 import pytest
 
-from desktop import private_display, private_session, visible_windows, wait_for, xdotool
+from desktop import private_display, private_session, start_accessibility, visible_windows, wait_for, xdotool
 
 # A single-line text box is a "text" before AT-SPI 2.50 and an "entry" after.
 TEXT_ROLES = (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY)
@@ -229,6 +229,7 @@ def walk_through(setup_name, build, form, lccalc):
         return wait_for(what, probe, timeout, interrupt=alert_text)
 
     with private_session(), display_of(setup_name, title) as (driver, display):
+        start_accessibility()
         with lccalc(display) as program:
             window = until("the window on the accessibility bus", lambda: find_frame(title))
             reports["unexpected"] = True
@@ -411,6 +412,7 @@ def test_comma_locale_shows_commas(form, lccalc):
 def walk_with_commas(form, lccalc):
     title = form["title"]
     with private_session(), display_of("xvfb", title) as (driver, display):
+        start_accessibility()
         with lccalc(display, "ru_RU.UTF-8") as program:
             window = wait_for("the window in ru_RU.UTF-8", lambda: find_frame(title))
             nodes = list(descendants(window))

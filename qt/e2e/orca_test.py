@@ -16,7 +16,8 @@ import time
 
 import pytest
 
-from desktop import end_group, private_display, private_session, visible_windows, wait_for, xdotool
+from desktop import (end_group, private_display, private_session, start_accessibility, visible_windows,
+                     wait_for, xdotool)
 
 SETTINGS = """{"general": {"enableSound": false, "enableBraille": false,
  "startingProfile": ["Default", "default"]},
@@ -115,6 +116,8 @@ def heard(request, build, form, lccalc):
         with open(os.path.join(tools, "pgrep"), "w") as shim:
             shim.write('#!/bin/sh\nexec /usr/bin/pgrep -s 0 "$@"\n')
         os.chmod(os.path.join(tools, "pgrep"), 0o755)
+        # Orca finds the desktop only once the registry is up.
+        start_accessibility()
         orca = subprocess.Popen(["orca", "-u", settings], start_new_session=True,
                                 env=dict(env, PATH=tools + os.pathsep + env["PATH"]),
                                 stdout=orca_output, stderr=subprocess.STDOUT)
