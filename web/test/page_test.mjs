@@ -68,7 +68,9 @@ class PuppeteerPage {
   close() { return this.page.close(); }
 }
 
-const puppeteerBrowser = async (options) => {
+// (`mobile`: a page narrower than a desktop's is a phone's, which lays a
+// page out 980 CSS pixels wide unless the page asks for the device's width.)
+const puppeteerBrowser = async (options, { mobile = false } = {}) => {
   const browser = await puppeteer.launch(options);
   return {
     async newPage({ width = 1280, scale = 1, javaScript = true } = {}) {
@@ -76,7 +78,7 @@ const puppeteerBrowser = async (options) => {
       // Firefox ESR 140 has no screen-orientation override, which puppeteer
       // sends beside the viewport; the viewport itself is set, and the
       // widths table checks it.
-      await page.setViewport({ width, height: 800, deviceScaleFactor: scale, hasTouch: true }).catch((error) => {
+      await page.setViewport({ width, height: 800, deviceScaleFactor: scale, hasTouch: true, isMobile: mobile && width < 1280 }).catch((error) => {
         if (!error.message.includes("emulation.setScreenOrientationOverride")) throw error;
       });
       if (!javaScript) await page.setJavaScriptEnabled(false);
@@ -93,7 +95,7 @@ const engines = [
     name: "chromium",
     launch: (language) => puppeteerBrowser({
       ...chromium, args: [...chromium.args, `--accept-lang=${language}`, `--lang=${language}`],
-    }),
+    }, { mobile: true }),
     locales: { "en-US": "en-US", "ru-RU": "ru-RU" },
     widths: true, noScript: true, fromFile: true, installable: true,
   },
@@ -325,18 +327,51 @@ function windowTests(engine, browser, url) {
     await done(page);
   });
 
-  test("starts in the box and tabs to OK, Exit and back", async () => {
+  test("starts in the box and tabs to OK, Exit and back, showing where the focus is", async () => {
     const page = await opened();
-    const order = [await focused(page)];
+    // Where the focus is, and whether a ring shows it there.
+    const at = () => page.evaluate(() => {
+      const style = getComputedStyle(document.activeElement);
+      return [document.activeElement?.id, style.outlineStyle !== "none" && parseFloat(style.outlineWidth) >= 1];
+    });
+    const order = [await at()];
     for (let i = 0; i < 2; i++) {
       await page.press("Tab");
-      order.push(await focused(page));
+      order.push(await at());
     }
     await page.press("Tab", { shift: true });
     await page.press("Tab", { shift: true });
-    order.push(await focused(page));
-    assert.deepEqual(order, ["F", "Ok", "Command1", "F"]);
+    order.push(await at());
+    assert.deepEqual(order, [["F", true], ["Ok", true], ["Command1", true], ["F", true]]);
     await done(page);
+  });
+
+  // The page's own policy (which the test's server sends as a header too):
+  // no script but its own, no eval, nothing from another origin. (The eval
+  // is tried by a first script of the page's origin: what a test evaluates
+  // in the page over DevTools is not held to the policy.)
+  test("refuses inline scripts, eval and other origins", async () => {
+    const server = await serveSite(site, { inject: "try { globalThis.evalRan = eval('true'); } catch {}" });
+    try {
+      const page = await openPage(await browser(), server.url);
+      const refused = await page.evaluate(async () => {
+        const blocked = [];
+        addEventListener("securitypolicyviolation", (event) => blocked.push(event.blockedURI));
+        const inline = document.createElement("script");
+        inline.textContent = "globalThis.inlineRan = true;";
+        document.body.append(inline);
+        const image = new Image();
+        image.src = "http://127.0.0.2:9/elsewhere.png";
+        await new Promise((resolve) => { image.onerror = image.onload = resolve; });
+        await new Promise((resolve) => setTimeout(resolve, 100));
+        return { evaluated: globalThis.evalRan === true, inline: globalThis.inlineRan === true,
+          elsewhere: blocked.some((uri) => uri.startsWith("http://127.0.0.2")) };
+      });
+      assert.deepEqual(refused, { evaluated: false, inline: false, elsewhere: true });
+      await page.close();
+    } finally {
+      server.close();
+    }
   });
 
   test("submits nothing on Enter in the box", async () => {
@@ -432,6 +467,8 @@ function windowTests(engine, browser, url) {
         open: box.open, modal: box.matches(":modal"), role: box.getAttribute("role"),
         title: box.querySelector(".title-bar").textContent,
         name: document.getElementById("errorName").textContent, detail: document.getElementById("errorDetail").textContent,
+        // What a reader says after the title: the texts the box is described by.
+        described: box.getAttribute("aria-describedby").split(" ").map((id) => document.getElementById(id)?.textContent),
         button: style(document.getElementById("errorOk")), message: style(document.getElementById("errorName")),
         focused: document.activeElement?.id,
       };
@@ -441,6 +478,7 @@ function windowTests(engine, browser, url) {
     assert.ok(dialog.open && dialog.modal && dialog.role === "alertdialog", JSON.stringify(dialog));
     assert.equal(dialog.title, await text(page, "title"));
     assert.deepEqual([dialog.name, dialog.detail], [want.errorName, want.errorDetail]);
+    assert.deepEqual(dialog.described, [want.errorName, want.errorDetail]);
     assert.equal(dialog.focused, "errorOk");
     // The buttons' texts take the window's colour and font, in the window and
     // in the report alike.
