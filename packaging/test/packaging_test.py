@@ -71,6 +71,18 @@ def test_install_puts_every_file_in_place(build, installed):
     assert files_below(installed) == installed_files(build.app_id, build.icon_sizes)
 
 
+def test_install_desktop_entry_runs_the_program_with_its_icon(build, installed):
+    """What a menu shows and starts: the entry's icon is in the icon theme at
+    every size, and its command is the installed program with no argument
+    (it takes none, and a field code would hand it the files a user opens)."""
+    with open(installed / f"share/applications/{build.app_id}.desktop", encoding="utf-8") as file:
+        entry = dict(line.rstrip("\n").split("=", 1) for line in file if "=" in line and "[" not in line.split("=")[0])
+    command = entry["Exec"].split()
+    assert len(command) == 1 and (installed / "bin" / command[0]).is_file(), entry["Exec"]
+    sizes = [f"{size}x{size}" for size in build.icon_sizes] + ["scalable"]
+    assert all(glob.glob(f"{installed}/share/icons/hicolor/{size}/apps/{entry['Icon']}.*") for size in sizes), entry["Icon"]
+
+
 def test_install_tree_is_valid_appstream(installed):
     run("appstreamcli", "validate-tree", "--no-net", installed)
 
@@ -94,8 +106,12 @@ def test_deb_passes_lintian(deb):
     run("lintian", "--fail-on", "error,warning", deb[0])
 
 
-def test_deb_depends_on_qt_widgets(deb):
-    assert re.search(r"Depends:.*libqt6widgets6", run("dpkg", "-I", deb[0]))
+def test_deb_depends_on_qt_and_recommends_its_translations_and_wayland_plugin(deb):
+    # Without the translations Qt's own buttons and menus are English; without
+    # the plugin a Wayland desktop shows the window blurred through Xwayland.
+    info = run("dpkg", "-I", deb[0])
+    assert re.search(r"Depends:.*libqt6widgets6", info)
+    assert re.search(r"Recommends:.*qt6-translations-l10n", info) and re.search(r"Recommends:.*qt6-wayland", info)
 
 
 def test_deb_holds_every_file_in_place(build, deb):

@@ -182,7 +182,7 @@ def display_of(name, title):
 def window_manager_view(driver):
     """What the window manager shows of the window and offers for it."""
     wid = driver.window_id()
-    props = xprop("-id", wid, "_NET_WM_NAME", "WM_NORMAL_HINTS", "_NET_WM_ALLOWED_ACTIONS")
+    props = xprop("-id", wid, "_NET_WM_NAME", "WM_NORMAL_HINTS", "_NET_WM_ALLOWED_ACTIONS", "WM_CLASS")
     hints = {line.split(":")[0].strip(): line.split(":")[1].strip()
              for line in props.splitlines() if "size:" in line}
     icons = wait_for("the window's icon", lambda: xprop("-id", wid, "_NET_WM_ICON").count("Icon ("))
@@ -383,6 +383,15 @@ def test_window_keeps_its_size(walk, form):
 def test_window_offers_close_but_no_maximise(walk):
     props = walk["window_manager"]["props"]
     assert "_NET_WM_ACTION_MAXIMIZE" not in props and "_NET_WM_ACTION_CLOSE" in props
+
+
+@window_managed
+def test_window_is_the_desktop_entrys(walk, build):
+    """A task bar matches the window to the menu's entry by its class."""
+    with open(f"{build.folder}/packaging/{build.app_id}.desktop", encoding="utf-8") as entry:
+        wm_class = next(line.split("=", 1)[1].strip() for line in entry if line.startswith("StartupWMClass="))
+    assert f', "{wm_class}"' in next(line for line in walk["window_manager"]["props"].splitlines()
+                                     if line.startswith("WM_CLASS"))
 
 
 @window_managed

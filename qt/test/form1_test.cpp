@@ -36,7 +36,12 @@ struct Report {
   bool shown = false;
   QString title;
   QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
+
+QString utf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace
 
@@ -102,7 +107,7 @@ void Form1Test::initTestCase() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr) return;
     if (expected_ != nullptr) {
-      *std::exchange(expected_, nullptr) = {true, box->windowTitle(), box->text()};
+      *std::exchange(expected_, nullptr) = {true, box->windowTitle(), box->text(), box->icon()};
     } else {
       unexpected_ += box->text() + QStringLiteral(" | ");
     }
@@ -129,20 +134,28 @@ void Form1Test::controlsSitWhereTheyBelong_data() {
   QTest::addColumn<QString>("className");
   QTest::addColumn<QString>("text");
   QTest::addColumn<QRect>("geometry");
-  // Positions and sizes in logical pixels: the layout's twips divided by 15.
-  // "\u041C" is the Cyrillic Em.
-  // clang-format off
-  QTest::newRow("F")        << "QLineEdit"   << ""             << QRect(40, 32, 81, 33);
-  QTest::newRow("Ok")       << "QPushButton" << "OK"           << QRect(40, 96, 81, 33);
-  QTest::newRow("Command1") << "QPushButton" << "Exit"         << QRect(40, 160, 81, 33);
-  QTest::newRow("Frame1")   << "QGroupBox"   << "Частота, МГц" << QRect(24, 8, 113, 73);
-  QTest::newRow("Label1")   << "QLabel"      << "L, мкГн"      << QRect(184, 16, 121, 17);
-  QTest::newRow("L")        << "ResultLabel" << ""             << QRect(184, 32, 121, 33);
-  QTest::newRow("Label2")   << "QLabel"      << "C, пФ"        << QRect(184, 80, 121, 17);
-  QTest::newRow("C")        << "ResultLabel" << ""             << QRect(184, 96, 121, 33);
-  QTest::newRow("Label3")   << "QLabel"      << "W, \u041C"    << QRect(184, 144, 121, 17);
-  QTest::newRow("LL")       << "ResultLabel" << ""             << QRect(184, 160, 121, 33);
-  // clang-format on
+  // Each control of the description as Qt's widget for its kind, at its
+  // place in logical pixels (the layout's twips divided by 15).
+  const auto className = [](lc::form::ControlKind kind) {
+    switch (kind) {
+      case lc::form::ControlKind::TextBox:
+        return "QLineEdit";
+      case lc::form::ControlKind::PushButton:
+        return "QPushButton";
+      case lc::form::ControlKind::GroupFrame:
+        return "QGroupBox";
+      case lc::form::ControlKind::CaptionLabel:
+        return "QLabel";
+      case lc::form::ControlKind::ResultLabel:
+        break;
+    }
+    return "ResultLabel";
+  };
+  for (const auto& c : lc::form::kControls) {
+    QTest::newRow(std::string(c.name).c_str())
+        << className(c.kind) << utf8(c.text)
+        << QRect(c.rect.left, c.rect.top, c.rect.width, c.rect.height);
+  }
 }
 
 void Form1Test::controlsSitWhereTheyBelong() {
@@ -167,8 +180,7 @@ void Form1Test::controlsSitWhereTheyBelong() {
 
 void Form1Test::titleIsExact() {
   const QString title = window_->windowTitle();
-  QCOMPARE(title, QString::fromUtf8(lc::form::kTitle.data(),
-                                    static_cast<qsizetype>(lc::form::kTitle.size())));
+  QCOMPARE(title, utf8(lc::form::kTitle));
 }
 
 void Form1Test::frequencyBoxHasItsOwnFont() {
@@ -265,14 +277,18 @@ void Form1Test::failedClickIsReportedAndTheWindowGoesOn_data() {
   QTest::addColumn<QString>("error");
   QTest::addColumn<QStringList>("expected");  // LL, C, L after the failed click
   // Results from the earlier click at 7 MHz must not stay beside new ones.
-  QTest::newRow("square overflows") << "1E+150"
-                                    << "Переполнение" << QStringList{"3E-148", "6E-148", ""};
-  QTest::newRow("doubling overflows") << "2E-306"
-                                      << "Переполнение" << QStringList{"1.5E+308", "", ""};
-  QTest::newRow("square underflows") << "1E-300"
-                                     << "Деление на ноль" << QStringList{"3E+302", "6E+302", ""};
+  QTest::newRow("square overflows")
+      << "1E+150" << utf8(lc::form::errorName(lc::ErrorKind::Overflow))
+      << QStringList{"3E-148", "6E-148", ""};
+  QTest::newRow("doubling overflows")
+      << "2E-306" << utf8(lc::form::errorName(lc::ErrorKind::Overflow))
+      << QStringList{"1.5E+308", "", ""};
+  QTest::newRow("square underflows")
+      << "1E-300" << utf8(lc::form::errorName(lc::ErrorKind::DivisionByZero))
+      << QStringList{"3E+302", "6E+302", ""};
   QTest::newRow("hertz overflow") << "1.8E+302"
-                                  << "Переполнение" << QStringList{"", "", ""};
+                                  << utf8(lc::form::errorName(lc::ErrorKind::Overflow))
+                                  << QStringList{"", "", ""};
 }
 
 void Form1Test::failedClickIsReportedAndTheWindowGoesOn() {
@@ -286,8 +302,9 @@ void Form1Test::failedClickIsReportedAndTheWindowGoesOn() {
   expected_ = &report;
   clickOk();
   QVERIFY(report.shown);
-  QCOMPARE(report.text, error + "\n\nВведите другую частоту.");
+  QCOMPARE(report.text, error + "\n\n" + utf8(lc::form::kErrorHint));
   QCOMPARE(report.title, window_->windowTitle());
+  QCOMPARE(report.icon, QMessageBox::Warning);
   QCOMPARE(results(), expected);
   QVERIFY(window_->isVisible());
   // The window still works after the report.
@@ -362,9 +379,7 @@ void Form1Test::longResultIsShortenedAtTheEdgeOfItsLabel() {
   const int padding = table.padding;
   const QFontMetrics metrics = label->fontMetrics();
   const auto edge = [&](std::string_view text) {
-    return metrics.horizontalAdvance(
-               QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))) +
-           2 * padding + border;
+    return metrics.horizontalAdvance(utf8(text)) + 2 * padding + border;
   };
   for (const auto& [width, shown] : lc::form::testing::shorteningEdges(row, edge)) {
     label->resize(width, label->height());
@@ -379,8 +394,7 @@ void Form1Test::hintSaysWhatWasRead() {
   auto* box = russian.findChild<QLineEdit*>("F");
   box->setText("7,5");  // only the point is a decimal point
   russian.findChild<QPushButton*>("Ok")->click();
-  const std::string read = lc::form::readHint("7,5", lc::NumberFormat{","});
-  const QString hint = QString::fromUtf8(read.data(), static_cast<qsizetype>(read.size()));
+  const QString hint = utf8(lc::form::readHint("7,5", lc::NumberFormat{","}));
   QCOMPARE(box->toolTip(), hint);
   QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description), hint);
 }
@@ -448,7 +462,7 @@ void Form1Test::resultsAreLabelledByTheirCaptions() {
   clickOk();
   QCOMPARE(inductance->text(QAccessible::Name), QString("6.03714243212803"));
   QCOMPARE(inductance->text(QAccessible::Description), QString());
-  QCOMPARE(control<QLineEdit>("F")->accessibleName(), QString("Частота, МГц"));
+  QCOMPARE(control<QLineEdit>("F")->accessibleName(), utf8(lc::form::captionOf(lc::Field::F)));
   // No Tab stops; a result takes the focus when clicked, to copy from it.
   for (const char* name : {"Frame1", "Label1", "L"}) {
     QVERIFY(!(control<QWidget>(name)->focusPolicy() & Qt::TabFocus));

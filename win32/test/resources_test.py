@@ -96,6 +96,14 @@ def test_manifest_asks_for(build, text):
     assert text in run("wrestool", "-x", "--raw", "--type=24", build.lccalc).decode()
 
 
+def test_exe_is_a_windowed_program_without_symbols(build):
+    """No console window opens beside the window, and no symbols ship."""
+    header = run("x86_64-w64-mingw32-objdump", "-p", build.lccalc, text=True)
+    assert re.search(r"^Subsystem\s+00000002\s+\(Windows GUI\)", header, re.M)
+    assert "symbols stripped" in header
+    assert ".debug" not in run("x86_64-w64-mingw32-objdump", "-h", build.lccalc, text=True)
+
+
 @pytest.fixture(scope="module")
 def imports(build):
     return run("x86_64-w64-mingw32-objdump", "-p", build.lccalc, text=True)
