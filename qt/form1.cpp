@@ -127,9 +127,9 @@ void Form1::createControls() {
 void Form1::Ok_Click() {
   // No exception may leave a slot: Qt's event loop cannot carry it.
   try {
-    form_.clickOk();
-  } catch (const std::exception& error) {
-    reportError(lc::form::kInternalError, error.what());
+    form_.clickOk(F->text().toStdString());
+  } catch (...) {
+    lc::form::reportCurrentFault(*this);
   }
 }
 
@@ -140,8 +140,6 @@ ResultLabel* Form1::resultLabel(lc::Field field) const {
   if (label == nullptr) throw lc::RuntimeError(lc::ErrorKind::FieldAccess);
   return label;
 }
-
-std::string Form1::frequencyText() const { return F->text().toStdString(); }
 
 void Form1::showResult(lc::Field field, std::string_view text) {
   // The new text is on the screen before the click returns.

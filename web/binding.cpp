@@ -78,9 +78,6 @@ class JsonObject {
 // the page shows it and announces the results once it is closed.
 class PageView : public lc::form::View {
  public:
-  explicit PageView(std::string_view typed) : typed_(typed) {}
-
-  std::string frequencyText() const override { return std::string(typed_); }
   void showResult(lc::Field field, std::string_view text) override {
     shown_.add(lc::form::fieldControl(field).name, text);
   }
@@ -94,7 +91,6 @@ class PageView : public lc::form::View {
   std::string shown() { return shown_.done(); }
 
  private:
-  std::string_view typed_;
   JsonObject shown_;
 };
 
@@ -123,12 +119,12 @@ __attribute__((export_name("lc_input"))) char* lcInput(int index, std::size_t si
 // ("L", "C", "LL"; a blank one ""), the "hint", the "errorName" and
 // "errorDetail" if it failed, and the "announcement".
 __attribute__((export_name("lc_click"))) const char* lcClick() {
-  PageView view(inputs[0]);
+  PageView view;
   try {
     lc::form::Form form(view, lc::NumberFormat{inputs[1]});
-    form.clickOk();
-  } catch (const std::exception& error) {
-    view.reportError(lc::form::kInternalError, error.what());
+    form.clickOk(inputs[0]);
+  } catch (...) {
+    lc::form::reportCurrentFault(view);
   }
   return give(view.shown());
 }

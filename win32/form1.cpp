@@ -173,12 +173,8 @@ LRESULT CALLBACK Form1::windowProc(HWND window, UINT message, WPARAM wParam, LPA
   // No exception may unwind through the system's code that called this.
   try {
     return self->handle(window, message, wParam, lParam);
-  } catch (const std::exception& error) {
-    try {
-      self->reportError(lc::form::kInternalError, error.what());
-    } catch (...) {
-    }
   } catch (...) {
+    lc::form::reportCurrentFault(*self);
   }
   return 0;
 }
@@ -383,7 +379,7 @@ const wchar_t* Form1::tipFor(HWND child) {
   return tip_.c_str();
 }
 
-void Form1::Ok_Click() { form_.clickOk(); }
+void Form1::Ok_Click() { form_.clickOk(toUtf8(windowText(control(ControlId::F)))); }
 
 void Form1::Command1_Click() { DestroyWindow(window_); }
 
@@ -392,8 +388,6 @@ HWND Form1::resultControl(lc::Field field) const {
   if (shown.kind != ControlKind::ResultLabel) throw lc::RuntimeError(lc::ErrorKind::FieldAccess);
   return control(shown.id);
 }
-
-std::string Form1::frequencyText() const { return toUtf8(windowText(control(ControlId::F))); }
 
 void Form1::showResult(lc::Field field, std::string_view text) {
   HWND label = resultControl(field);

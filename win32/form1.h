@@ -61,7 +61,6 @@ class Form1 : private lc::form::View {
   HWND resultControl(lc::Field field) const;
 
   // lc::form::View
-  std::string frequencyText() const override;
   void showResult(lc::Field field, std::string_view text) override;
   void showReadHint(std::string_view hint) override;
   void reportError(std::string_view name, std::string_view detail) override;

@@ -15,12 +15,20 @@ std::size_t indexOf(Field field) { return static_cast<std::size_t>(field); }
 
 constexpr std::string_view kEllipsis = "…";
 
+// The line under kInternalError for the exception being handled.
+std::string currentFaultDetail() {
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    return error.what();
+  } catch (...) {
+    return std::string(kUnknownFault);
+  }
+}
+
 }  // namespace
 
-std::string Form::ReadText(Field field) const {
-  if (field == Field::F) return view_.frequencyText();
-  return texts_[indexOf(field)];
-}
+std::string Form::ReadText(Field field) const { return texts_[indexOf(field)]; }
 
 void Form::WriteText(Field field, std::string_view text) {
   // The calculation never writes the typed frequency; the box is the user's.
@@ -30,22 +38,23 @@ void Form::WriteText(Field field, std::string_view text) {
   view_.showResult(field, text);
 }
 
-void Form::clickOk() {
+void Form::clickOk(std::string_view typed) {
   if (reporting_) return;
+  texts_[indexOf(Field::F)] = typed;
   written_.fill(false);
   std::string_view name;
   std::string detail;
   try {
-    view_.showReadHint(readHint(view_.frequencyText(), format_));
+    view_.showReadHint(readHint(typed, format_));
     Ok_Click(*this, format_);
     view_.announce(announcement());
     return;
   } catch (const RuntimeError& error) {
     name = errorName(error.kind());
     detail = kErrorHint;
-  } catch (const std::exception& error) {
+  } catch (...) {
     name = kInternalError;
-    detail = error.what();
+    detail = currentFaultDetail();
   }
   for (const Field field : kResultFields) {
     if (written_[indexOf(field)]) continue;
@@ -61,6 +70,14 @@ void Form::clickOk() {
     view_.reportError(name, detail);
   }
   if (const std::string reached = announcement(); !reached.empty()) view_.announce(reached);
+}
+
+void reportCurrentFault(View& view) noexcept {
+  try {
+    view.reportError(kInternalError, currentFaultDetail());
+  } catch (...) {
+    // The report itself failed: there is no other way to tell the user.
+  }
 }
 
 std::string Form::announcement() const {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,11 +20,12 @@ using lc::NumberFormat;
 using lc::form::Form;
 
 // A view that keeps what it was told; its report can run code while it is
-// open, as a user pressing OK again would.
+// open, as a user pressing OK again would, and so can its results as they
+// are shown.
 class FakeView : public lc::form::View {
  public:
-  std::string frequencyText() const override { return typed; }
   void showResult(Field field, std::string_view text) override {
+    if (whileShowing) whileShowing();
     shown[static_cast<std::size_t>(field)] = text;
   }
   void showReadHint(std::string_view text) override { hint = text; }
@@ -31,7 +35,7 @@ class FakeView : public lc::form::View {
     if (whileReportOpen) whileReportOpen();
   }
 
-  std::string typed;
+  std::function<void()> whileShowing;
   std::string shown[4];  // indexed by Field
   std::string hint;
   std::vector<std::string> reports;
@@ -87,8 +91,7 @@ TEST(ReadHint, saysWhichNumberWasRead) {
 TEST(FormClick, showsResultsAndReadsBackExactlyWhatItWrote) {
   FakeView view;
   Form form(view, NumberFormat{","});
-  view.typed = "7";
-  form.clickOk();
+  form.clickOk("7");
   EXPECT_EQ(view.shown[static_cast<int>(Field::LL)], "42,8571428571429");
   EXPECT_EQ(view.shown[static_cast<int>(Field::L)], "6,03714243212803");
   EXPECT_EQ(view.hint, "Прочитано: 7 МГц");
@@ -104,15 +107,13 @@ TEST(FormClick, showsResultsAndReadsBackExactlyWhatItWrote) {
 TEST(FormClick, blanksUnreachedResultsAndReportsOnce) {
   FakeView view;
   Form form(view, NumberFormat{"."});
-  view.typed = "7";
-  form.clickOk();
-  view.typed = "1E+150";
+  form.clickOk("7");
   int pressesDuringReport = 0;
   view.whileReportOpen = [&] {
     // OK pressed again and again while the report is open: nothing happens.
-    for (; pressesDuringReport < 5; ++pressesDuringReport) form.clickOk();
+    for (; pressesDuringReport < 5; ++pressesDuringReport) form.clickOk("144");
   };
-  form.clickOk();
+  form.clickOk("1E+150");
   EXPECT_EQ(view.reports, std::vector<std::string>{"Переполнение / Введите другую частоту."});
   EXPECT_EQ(view.shown[static_cast<int>(Field::LL)], "3E-148");
   EXPECT_EQ(view.shown[static_cast<int>(Field::C)], "6E-148");
@@ -122,8 +123,7 @@ TEST(FormClick, blanksUnreachedResultsAndReportsOnce) {
   EXPECT_EQ(view.announced.back(), "C, пФ 6E-148; W, М 3E-148");
   // Once the report is closed, clicks work again.
   view.whileReportOpen = nullptr;
-  view.typed = "144";
-  form.clickOk();
+  form.clickOk("144");
   EXPECT_EQ(view.shown[static_cast<int>(Field::C)], "4.16666666666666");
 }
 
@@ -140,11 +140,9 @@ TEST(FormClick, aFailedClickSaysWhatWasReadAndAnnouncesOnlyWhatItReached) {
   for (const auto& c : cases) {
     FakeView view;
     Form form(view, NumberFormat{"."});
-    view.typed = "7";
-    form.clickOk();
+    form.clickOk("7");
     view.announced.clear();
-    view.typed = c.typed;
-    form.clickOk();
+    form.clickOk(c.typed);
     EXPECT_EQ(view.hint, c.hint) << c.typed;
     EXPECT_EQ(view.announced, c.announced) << c.typed;
   }
@@ -162,3 +160,40 @@ TEST(Layout, visitsTheControlsInTheirTabOrder) {
 }
 
 }  // namespace
+
+TEST(FormFault, isReportedAsAnInternalErrorWhateverWasThrown) {
+  struct Case {
+    const char* what;
+    std::function<void()> fault;
+    const char* report;
+  };
+  const Case cases[] = {
+      {"a std::exception", [] { throw std::runtime_error("broken"); },
+       "Внутренняя ошибка / broken"},
+      {"anything else", [] { throw 42; }, "Внутренняя ошибка / Неизвестная ошибка."},
+  };
+  for (const auto& c : cases) {
+    // In a click, from the view...
+    FakeView view;
+    Form form(view, NumberFormat{"."});
+    view.whileShowing = [&c, thrown = false]() mutable {
+      if (!std::exchange(thrown, true)) c.fault();
+    };
+    form.clickOk("7");
+    view.whileShowing = nullptr;
+    // ...and where a toolkit hands control to the program.
+    try {
+      c.fault();
+    } catch (...) {
+      lc::form::reportCurrentFault(view);
+    }
+    EXPECT_EQ(view.reports, (std::vector<std::string>{c.report, c.report})) << c.what;
+    // A report that fails in its turn leaves nothing to unwind.
+    view.whileReportOpen = [] { throw std::bad_alloc(); };
+    try {
+      c.fault();
+    } catch (...) {
+      lc::form::reportCurrentFault(view);
+    }
+  }
+}

@@ -600,7 +600,7 @@ TEST(Win32Window, stopsEveryExceptionAtTheWindowProcedure) {
   clicked = true;
   closer.join();
   ASSERT_FALSE(reports.empty());
-  EXPECT_NE(reports.back().find(L"Внутренняя ошибка"), std::wstring::npos)
+  EXPECT_NE(reports.back().find(toUtf16(lc::form::kInternalError)), std::wstring::npos)
       << toUtf8(reports.back());
   EXPECT_TRUE(IsWindow(app.window));
 }

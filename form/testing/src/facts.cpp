@@ -52,9 +52,8 @@ std::string_view kindName(ControlKind kind) {
 
 // A view that keeps what the form tells it.
 struct Record : lc::form::View {
-  std::string typed, hint, error, detail, said;
+  std::string hint, error, detail, said;
   std::string results[4];
-  std::string frequencyText() const override { return typed; }
   void showResult(Field field, std::string_view text) override {
     results[static_cast<int>(field)] = text;
   }
@@ -69,9 +68,8 @@ struct Record : lc::form::View {
 // One click of OK on `typed`, as JSON.
 std::string click(std::string_view typed, std::string_view separator) {
   Record view;
-  view.typed = typed;
   lc::form::Form form(view, lc::NumberFormat{std::string(separator)});
-  form.clickOk();
+  form.clickOk(typed);
   std::string out = "{\"results\": {";
   for (const Field field : lc::form::kResultFields) {
     out += quoted(lc::form::fieldControl(field).name) + ": " +

@@ -21,8 +21,6 @@ class View {
  public:
   virtual ~View() = default;
 
-  // The text the frequency box holds.
-  virtual std::string frequencyText() const = 0;
   // Shows `text` in a result field (L, C or LL); empty text blanks it. The
   // label shows it whole, or elided by ElideResult where it does not fit,
   // and carries it whole in its tooltip and accessible name.
@@ -46,13 +44,14 @@ class Form : public FormFields {
   std::string ReadText(Field field) const override;
   void WriteText(Field field, std::string_view text) override;
 
-  // A click of OK: says what was read, runs the calculation and shows its
-  // results. A failure blanks the results the click did not reach, so that
+  // A click of OK on `typed`, the text the frequency box holds (the
+  // calculation reads it as F): says what was read, runs the calculation
+  // and shows its results. A failure blanks the results the click did not reach, so that
   // none of an earlier frequency stays beside new ones, and is reported;
   // the window then goes on. While a report is open a click does nothing,
   // so reports never stack. The results shown are then announced, once the
   // report, if any, is closed.
-  void clickOk();
+  void clickOk(std::string_view typed);
 
   // The results shown, from the top of the window down, each after its
   // caption: "L, мкГн 6,03714243212803; C, пФ 85,7142857142858; W, М 42,…".
@@ -66,7 +65,7 @@ class Form : public FormFields {
 
   View& view_;
   NumberFormat format_;
-  std::array<std::string, kFieldCount> texts_;  // indexed by Field; F's is unused
+  std::array<std::string, kFieldCount> texts_;  // indexed by Field; F's is the click's typed text
   std::array<bool, kFieldCount> written_{};     // by the current click
   bool reporting_ = false;
 };
@@ -84,6 +83,17 @@ inline constexpr std::string_view kReportButton = "OK";
 // The name of a failure that is not the calculation's: a fault of the
 // program, reported where the toolkit hands control to it.
 inline constexpr std::string_view kInternalError = "Внутренняя ошибка";
+
+// The line under kInternalError for a fault that says nothing of itself
+// (an exception that is not a std::exception).
+inline constexpr std::string_view kUnknownFault = "Неизвестная ошибка.";
+
+// Shows on `view` the report of the exception being handled (call it in a
+// catch block): kInternalError over what a std::exception says, or over
+// kUnknownFault for any other. For the places where the toolkit hands
+// control to the program, which no exception may leave: a report that
+// itself fails is dropped, as nothing is left to tell the user with.
+void reportCurrentFault(View& view) noexcept;
 
 // What the frequency box's hint says of `typed`: the number LeadingNumber
 // reads, written as the results are, in MHz ("Прочитано: 7 МГц"), or that
