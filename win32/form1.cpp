@@ -202,6 +202,15 @@ LRESULT Form1::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
       drawResult(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
+    case WM_CTLCOLORSTATIC: {
+      // The captions and the frame's title stand on the button face, as in
+      // a dialog: in the text colour the system pairs with it, which a
+      // high-contrast scheme may make other than the window's text colour.
+      const HDC dc = reinterpret_cast<HDC>(wParam);
+      SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
     case WM_CONTEXTMENU:
       if (offerCopy(reinterpret_cast<HWND>(wParam), lParam)) return 0;
       break;
@@ -344,7 +353,7 @@ void Form1::drawResult(const DRAWITEMSTRUCT& item) {
   FillRect(item.hDC, &area, GetSysColorBrush(COLOR_BTNFACE));
   const HGDIOBJ oldFont = SelectObject(item.hDC, windowFont_);
   SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, GetSysColor(COLOR_WINDOWTEXT));
+  SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
   const std::wstring shown = shownResult(item.hDC, toUtf8(windowText(item.hwndItem)),
                                          form_.format(), area.right - area.left, dpi_);
   area.left += scaled(lc::form::kResultIndent, dpi_);

@@ -13,11 +13,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QTranslator>
 #include <QtTest>
+#include <cstdlib>
 #include <memory>
 #include <utility>
 
@@ -79,6 +81,7 @@ class Form1Test : public QObject {
   void iconIsBuiltIn();
   void exitEndsTheEventLoop();
   void qtsOwnTextsAreRussian();
+  void drawsInTheUsersPalette();
 
  private:
   template <typename T>
@@ -512,6 +515,60 @@ void Form1Test::qtsOwnTextsAreRussian() {
     QVERIFY2(entry.contains(QRegularExpression(QStringLiteral("[а-яё]"),
                                                QRegularExpression::CaseInsensitiveOption)),
              qPrintable(entries.join(QStringLiteral(" | "))));
+  }
+}
+
+void Form1Test::drawsInTheUsersPalette() {
+  // A dark desktop theme's palette: light text on a dark window, darker
+  // boxes, nothing black or white.
+  QPalette dark;
+  for (const auto& [role, colour] : {std::pair{QPalette::Window, QColor(0x30, 0x30, 0x34)},
+                                     {QPalette::WindowText, QColor(0xe0, 0xe0, 0xd0)},
+                                     {QPalette::Base, QColor(0x20, 0x20, 0x24)},
+                                     {QPalette::Text, QColor(0xf0, 0xe8, 0xd8)},
+                                     {QPalette::Button, QColor(0x40, 0x40, 0x48)},
+                                     {QPalette::ButtonText, QColor(0xf0, 0xf0, 0xe0)}}) {
+    dark.setColor(role, colour);
+  }
+  const QPalette saved = QApplication::palette();
+  QApplication::setPalette(dark);
+  Form1 window(QLocale::c());
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  window.findChild<QLineEdit*>("F")->setText("7");
+  window.findChild<QPushButton*>("Ok")->click();
+  const QImage image = window.grab().toImage();
+  QApplication::setPalette(saved);
+  // Each text, and a result's frame, in the colour the palette gives what
+  // it stands on: some pixel of it near that colour, far nearer than the
+  // background is (small text is smoothed, so it may not reach it). No
+  // pixel anywhere black or white.
+  const auto distance = [](const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+           std::abs(a.blue() - b.blue());
+  };
+  const auto drawnIn = [&](const char* name, QPalette::ColorRole text, QPalette::ColorRole back) {
+    const QRectF area = QRectF(window.findChild<QWidget*>(name)->geometry());
+    const qreal scale = image.devicePixelRatio();
+    int nearest = 3 * 255;
+    for (int y = int(area.top() * scale); y < int(area.bottom() * scale); ++y) {
+      for (int x = int(area.left() * scale); x < int(area.right() * scale); ++x) {
+        nearest = std::min(nearest, distance(image.pixelColor(x, y), dark.color(text)));
+      }
+    }
+    return nearest * 3 < distance(dark.color(text), dark.color(back));
+  };
+  for (const char* name : {"Label1", "L", "Frame1"}) {
+    QVERIFY2(drawnIn(name, QPalette::WindowText, QPalette::Window), name);
+  }
+  QVERIFY(drawnIn("F", QPalette::Text, QPalette::Base));
+  QVERIFY(drawnIn("Ok", QPalette::ButtonText, QPalette::Button));
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor colour = image.pixelColor(x, y);
+      QVERIFY2(colour != Qt::black && colour != Qt::white,
+               qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+    }
   }
 }
 

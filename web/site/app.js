@@ -229,7 +229,10 @@ byId("client").addEventListener("copy", (event) => {
 requestAnimationFrame(() => box.focus());
 
 // Offline use and installing: a service worker keeps the whole site; it is
-// not needed for this visit, so it waits until the page has loaded.
+// not needed for this visit, so it waits until the page has loaded. Where
+// it cannot be had the page works on, and says why it will not offline.
 if ("serviceWorker" in navigator && location.protocol !== "file:") {
-  addEventListener("load", () => setTimeout(() => navigator.serviceWorker.register("sw.js").catch(() => {}), 100));
+  addEventListener("load", () => setTimeout(() => navigator.serviceWorker.register("sw.js").catch((error) => {
+    console.warn(`lccalc: this page cannot be kept for offline use: ${error}`);
+  }), 100));
 }

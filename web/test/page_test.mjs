@@ -749,6 +749,22 @@ function engineTests(engine) {
   // WebKit turns scripts off for a whole browser, the others for a page.
   failureTests(engine, browser, engine.name === "webkit" ? launch("en-US", { args: ["--enable-javascript=false"] }) : browser);
   test("is kept for offline use and replaced by a new build", () => offline(engine, browser));
+  test("says when it cannot be kept for offline use, and works on", async () => {
+    const server = await serveSite(site, {
+      intercept: (path, response) => path === "/sw.js" && (response.writeHead(404).end(), true),
+      inject: "globalThis.warned = []; console.warn = (...args) => warned.push(args.join(' '));",
+    });
+    try {
+      const page = await openPage(await browser(), server.url);
+      const warned = await until(page, () => globalThis.warned.join(" | "));
+      assert.match(warned ?? "", /cannot be kept for offline use/);
+      const want = await clicked(page, "7");
+      assert.deepEqual(await compute(page, "7"), [want.LL, want.C, want.L]);
+      await page.close();
+    } finally {
+      server.close();
+    }
+  });
 
   // A Russian browser writes commas; a language tag the page is told
   // gives its own separator.

@@ -293,28 +293,82 @@ void moveToDpi(HWND window, int dpi) {
   SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
 }
 
-// The first column of a label's client area, from the left, where its text
-// leaves ink, as the label draws itself; -1 where it leaves none.
-int firstInkColumn(HWND label) {
+// A control's client area as it draws itself, a column of colours for each
+// pixel column from the left.
+std::vector<std::vector<COLORREF>> drawn(HWND control) {
   RECT area{};
-  GetClientRect(label, &area);
-  HDC screen = GetDC(label);
+  GetClientRect(control, &area);
+  HDC screen = GetDC(control);
   HDC dc = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, area.right, area.bottom);
   const HGDIOBJ previous = SelectObject(dc, bitmap);
-  SendMessageW(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  const COLORREF background = GetPixel(dc, area.right - 1, 0);
-  int column = -1;
-  for (int x = 0; x < area.right && column < 0; ++x) {
-    for (int y = 0; y < area.bottom && column < 0; ++y) {
-      if (GetPixel(dc, x, y) != background) column = x;
-    }
+  SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  std::vector<std::vector<COLORREF>> columns(static_cast<std::size_t>(area.right));
+  for (int x = 0; x < area.right; ++x) {
+    for (int y = 0; y < area.bottom; ++y)
+      columns[static_cast<std::size_t>(x)].push_back(GetPixel(dc, x, y));
   }
   SelectObject(dc, previous);
   DeleteObject(bitmap);
   DeleteDC(dc);
-  ReleaseDC(label, screen);
-  return column;
+  ReleaseDC(control, screen);
+  return columns;
+}
+
+// The first column of a label's client area, from the left, where its text
+// leaves ink, as the label draws itself; -1 where it leaves none.
+int firstInkColumn(HWND label) {
+  const auto columns = drawn(label);
+  if (columns.empty()) return -1;
+  const COLORREF background = columns.back().front();
+  for (std::size_t x = 0; x < columns.size(); ++x) {
+    if (std::any_of(columns[x].begin(), columns[x].end(),
+                    [&](COLORREF c) { return c != background; })) {
+      return static_cast<int>(x);
+    }
+  }
+  return -1;
+}
+
+// How many of a control's pixels have `colour`, as it draws itself.
+std::ptrdiff_t pixelsOf(HWND control, COLORREF colour) {
+  std::ptrdiff_t count = 0;
+  for (const auto& column : drawn(control))
+    count += std::count(column.begin(), column.end(), colour);
+  return count;
+}
+
+// A high-contrast scheme, as Windows' own themes set one: the button face
+// dark and its text light, the window light and its text dark. A text
+// drawn in the other pair's colour is lost on its background.
+TEST(Win32Window, drawsEachTextInTheColourTheSystemPairsWithItsBackground) {
+  const int elements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_WINDOW, COLOR_WINDOWTEXT};
+  const COLORREF scheme[] = {RGB(0, 0, 0), RGB(255, 255, 0), RGB(255, 255, 255), RGB(0, 0, 128)};
+  struct Scheme {
+    COLORREF saved[4];
+    explicit Scheme(const int* which, const COLORREF* colours) : which_(which) {
+      for (int i = 0; i < 4; ++i) saved[i] = GetSysColor(which[i]);
+      SetSysColors(4, which, colours);
+    }
+    ~Scheme() { SetSysColors(4, which_, saved); }
+    const int* which_;
+  } highContrast(elements, scheme);
+  InProcess app;
+  ASSERT_NE(app.window, nullptr);
+  SetWindowTextW(app.control(ControlId::F), L"7");
+  SendMessageW(app.window, WM_COMMAND, MAKEWPARAM(Form1::controlId(ControlId::Ok), BN_CLICKED),
+               reinterpret_cast<LPARAM>(app.control(ControlId::Ok)));
+  const COLORREF buttonText = scheme[1];
+  const COLORREF windowText = scheme[3];
+  // (The frame's title is drawn in the theme's colour where visual styles
+  // are on, as under Wine; Windows turns them off in a high-contrast scheme.)
+  for (const ControlId id : {ControlId::Label1, ControlId::LL}) {
+    SCOPED_TRACE(std::string(lc::form::control(id).name));
+    EXPECT_GT(pixelsOf(app.control(id), buttonText), 0);
+    EXPECT_EQ(pixelsOf(app.control(id), windowText), 0);
+  }
+  EXPECT_GT(pixelsOf(app.control(ControlId::F), windowText), 0);
+  EXPECT_EQ(pixelsOf(app.control(ControlId::F), buttonText), 0);
 }
 
 TEST(Win32Window, laysOutAndSizesTheBoxsFontAtTheNewDpi) {
