@@ -70,7 +70,7 @@ class PuppeteerPage {
 
 // (`mobile`: a page narrower than a desktop's is a phone's, which lays a
 // page out 980 CSS pixels wide unless the page asks for the device's width.)
-const puppeteerBrowser = async (options, { mobile = false } = {}) => {
+const puppeteerBrowser = async (options, { mobile = false, scheme = null } = {}) => {
   const browser = await puppeteer.launch(options);
   return {
     async newPage({ width = 1280, scale = 1, javaScript = true } = {}) {
@@ -82,6 +82,7 @@ const puppeteerBrowser = async (options, { mobile = false } = {}) => {
         if (!error.message.includes("emulation.setScreenOrientationOverride")) throw error;
       });
       if (!javaScript) await page.setJavaScriptEnabled(false);
+      if (scheme) await page.emulateMediaFeatures([{ name: "prefers-color-scheme", value: scheme }]);
       return Object.assign(new PuppeteerPage(page), { cdp: () => page.createCDPSession() });
     },
     close: () => browser.close(),
@@ -93,17 +94,20 @@ const puppeteerBrowser = async (options, { mobile = false } = {}) => {
 const engines = [
   {
     name: "chromium",
-    launch: (language) => puppeteerBrowser({
+    launch: (language, { scheme } = {}) => puppeteerBrowser({
       ...chromium, args: [...chromium.args, `--accept-lang=${language}`, `--lang=${language}`],
-    }, { mobile: true }),
+    }, { mobile: true, scheme }),
     locales: { "en-US": "en-US", "ru-RU": "ru-RU" },
     widths: true, noScript: true, fromFile: true, installable: true,
   },
   {
     name: "firefox",
-    launch: (language) => puppeteerBrowser({
+    // (Its WebDriver BiDi cannot emulate a colour scheme: the browser is
+    // set to one, as its user sets it.)
+    launch: (language, { scheme } = {}) => puppeteerBrowser({
       browser: "firefox", executablePath: "/usr/bin/firefox-esr", headless: true,
-      extraPrefsFirefox: { "intl.accept_languages": language },
+      extraPrefsFirefox: { "intl.accept_languages": language,
+        ...(scheme && { "layout.css.prefers-color-scheme.content-override": scheme === "dark" ? 0 : 1 }) },
     }),
     locales: { "en-US": "en-US", "ru-RU": "ru-RU" },
     // (Firefox 153's WebDriver BiDi cannot turn scripts off for one page.)
@@ -260,7 +264,7 @@ async function done(page) {
 }
 
 // The window's own checks, each on a page of its own in `browser()`.
-function windowTests(engine, browser, url) {
+function windowTests(engine, browser, url, dark) {
   const where = engine.name;
   const opened = async () => openPage(await browser(), url());
 
@@ -506,6 +510,60 @@ function windowTests(engine, browser, url) {
     await done(page);
   });
 
+  // In the dark scheme: a dark window whose every text stands out 4.5:1
+  // from what is behind it (a gradient at its worst), and a focus ring 3:1
+  // from the window; axe-core clean after a click and with the report
+  // open; the browser's own parts in the scheme's theme colour.
+  test("is dark and legible in a dark scheme", async () => {
+    const page = await openPage(await dark(), url());
+    await compute(page, "7E+20");
+    const legibility = () => page.evaluate(() => {
+      const rgb = (text) => [...text.matchAll(/rgba?\(([^)]*)\)/g)].map((m) => m[1].split(/[ ,/]+/).map(Number));
+      const luminance = ([r, g, b]) => [r, g, b].map((c) => c / 255)
+        .map((c) => (c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4))
+        .reduce((sum, c, i) => sum + c * [0.2126, 0.7152, 0.0722][i], 0);
+      const contrast = (a, b) => {
+        const [high, low] = [luminance(a), luminance(b)].sort((x, y) => y - x);
+        return (high + 0.05) / (low + 0.05);
+      };
+      // What is behind an element: the colours of the nearest background.
+      const behind = (element) => {
+        for (let node = element; node; node = node.parentElement) {
+          const style = getComputedStyle(node);
+          const colours = rgb(style.backgroundImage).concat(rgb(style.backgroundColor).filter((c) => c[3] !== 0));
+          if (colours.length) return colours;
+        }
+        return [[255, 255, 255]];
+      };
+      const texts = [...document.querySelectorAll("#Form1 .title-bar, #client > *, #client legend, #errorBox:modal *")]
+        .filter((element) => element.getClientRects().length && element.textContent + (element.value ?? ""));
+      const poor = texts.map((element) => [element.id || element.tagName,
+        Math.min(...behind(element).map((back) => contrast(rgb(getComputedStyle(element).color)[0], back)))])
+        .filter(([, ratio]) => ratio < 4.5).map(([name, ratio]) => `${name} ${ratio.toFixed(2)}:1`);
+      const window = behind(document.getElementById("client"))[0];
+      document.getElementById("Ok").focus();
+      const ring = contrast(rgb(getComputedStyle(document.getElementById("Ok")).outlineColor)[0], window);
+      const theme = [...document.querySelectorAll("meta[name=theme-color]")]
+        .find((meta) => matchMedia(meta.media || "all").matches)?.content ?? "#ffffff";
+      return { dark: luminance(window) < 0.05, poor, ring: ring >= 3, checked: texts.map((element) => element.id || element.tagName),
+        theme: luminance([1, 3, 5].map((i) => parseInt(theme.slice(i, i + 2), 16))) < 0.05 };
+    });
+    const shown = await legibility();
+    assert.ok(shown.dark, "the window is not dark");
+    assert.deepEqual(shown.poor, [], "texts below 4.5:1");
+    assert.ok(shown.ring, "the focus ring is lost on the window");
+    assert.ok(shown.theme, "the browser's parts are not in a dark theme colour");
+    assert.ok(shown.checked.length >= 11, `checked only ${shown.checked}`);
+    assert.equal(await violations(page), "", "axe-core after a click");
+    await typeFrequency(page, "1E+150");
+    await page.click("#Ok");
+    await until(page, () => document.getElementById("errorBox").open, undefined, { report: true });
+    assert.deepEqual((await legibility()).poor, [], "the report's texts below 4.5:1");
+    assert.equal(await violations(page), "", "axe-core with the report open");
+    await page.press("Escape");
+    await done(page);
+  });
+
   // Exit: the program ends as far as a page can; the line that says so has
   // the focus and is spoken. (A tab with a history of one page may be closed
   // by it, as Firefox does for this one: a second entry keeps it open.)
@@ -744,7 +802,7 @@ function engineTests(engine) {
   before(async () => {
     server = await serveSite(site, { inject: errorRecorder });
   });
-  windowTests(engine, browser, url);
+  windowTests(engine, browser, url, launch("en-US", { scheme: "dark" }));
   if (engine.widths) widthTests(engine, browser, url);
   // WebKit turns scripts off for a whole browser, the others for a page.
   failureTests(engine, browser, engine.name === "webkit" ? launch("en-US", { args: ["--enable-javascript=false"] }) : browser);

@@ -111,11 +111,14 @@ class Page {
 
 // MiniBrowser in `locale`, on an X server of its own, its windows
 // `width` CSS pixels wide, with `args` for MiniBrowser (its settings, as
-// --enable-javascript=false); resolves to the browser.
-export async function launchWebKit(locale, { width = 1280, args = [] } = {}) {
+// --enable-javascript=false), in the colour `scheme` where given ("light"
+// or "dark"); resolves to the browser.
+export async function launchWebKit(locale, { width = 1280, args = [], scheme = null } = {}) {
   const port = await freePort();
   const driver = spawn("/usr/bin/python3", [desktop, "--screen", "1280x1024x24", "WebKitWebDriver",
-    `--port=${port}`], { stdio: "ignore", env: { ...process.env, LANG: locale, LC_ALL: locale, LANGUAGE: "" } });
+    `--port=${port}`], { stdio: "ignore", env: { ...process.env, LANG: locale, LC_ALL: locale, LANGUAGE: "",
+    // The scheme a GTK desktop's theme sets, which WebKitGTK follows.
+    ...(scheme && { GTK_THEME: scheme === "dark" ? "Adwaita:dark" : "Adwaita" }) } });
   const ended = new Promise((resolve) => driver.on("exit", resolve));
   // The driver, its browser and their desktop end together.
   const stop = () => {
