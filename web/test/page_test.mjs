@@ -555,6 +555,7 @@ function windowTests(engine, browser, url, dark) {
     assert.ok(shown.theme, "the browser's parts are not in a dark theme colour");
     assert.ok(shown.checked.length >= 11, `checked only ${shown.checked}`);
     assert.equal(await violations(page), "", "axe-core after a click");
+    if (screenshots) await page.screenshot(join(screenshots, `${engine.name}-dark.png`), "#Form1");
     await typeFrequency(page, "1E+150");
     await page.click("#Ok");
     await until(page, () => document.getElementById("errorBox").open, undefined, { report: true });
