@@ -17,7 +17,7 @@ cmake --preset default >/dev/null
 cmake --build --preset default --target lc_conversions_bench lc_startup_bench lc_paste_bench lc_floor lccalc
 
 echo "== Conversions (ns per operation; speed-up over the C library)"
-build/default/bench/lc_conversions_bench --benchmark_min_time=0.5
+build/default/calc/bench/lc_conversions_bench --benchmark_min_time=0.5
 
 echo
 echo "== Start-up and memory on $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
@@ -25,22 +25,22 @@ echo "== Start-up and memory on $(nproc) cores, $(grep -m1 'model name' /proc/cp
 # bridge stays off, as Qt's does until a screen reader asks for it.
 # "floor" is Qt's own: a bare QApplication showing one QLabel of the same
 # size. --click then times a click of OK in lccalc.
-NO_AT_BRIDGE=1 scripts/desktop.py --screen 1280x800x24 build/default/bench/lc_startup_bench \
+NO_AT_BRIDGE=1 scripts/desktop.py --screen 1280x800x24 build/default/qt/bench/lc_startup_bench \
   --runs "${RUNS:-20}" --click \
-  lccalc="$root/build/default/qt/lccalc" floor="$root/build/default/bench/lc_floor" \
+  lccalc="$root/build/default/qt/lccalc" floor="$root/build/default/qt/bench/lc_floor" \
   galculator=galculator xcalc=xcalc xlogo=xlogo 2>&1 |
   grep -v -e '^dbus-daemon' -e 'SpiRegistry'
 
 echo
 echo "== A paste of 1 and 10 MB into the frequency box (median ms a key; idle CPU over 3 s)"
-QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 scripts/desktop.py build/default/bench/lc_paste_bench 1 10 2>&1 |
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 scripts/desktop.py build/default/qt/bench/lc_paste_bench 1 10 2>&1 |
   grep -v -e '^dbus-daemon' -e 'SpiRegistry' -e 'XDG_RUNTIME_DIR'
 
 echo
 echo "== A key in the frequency box as its text grows: Windows under Wine (best of 5)"
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target lc_win32_key_bench
-WINEPREFIX="$root/build/windows/wine" win32/wine/run.sh build/windows/win32/lc_win32_key_bench.exe
+WINEPREFIX="$root/build/windows/wine" win32/wine/run.sh build/windows/win32/bench/lc_win32_key_bench.exe
 
 echo
 echo "== The same on the web page in headless Chromium (best of 5, until the next frame)"

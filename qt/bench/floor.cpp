@@ -5,10 +5,13 @@
 #include <QApplication>
 #include <QLabel>
 
+#include "lc/form/layout.h"
+
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QLabel label(QStringLiteral("Частота, МГц"));
-  label.setFixedSize(330, 219);
+  const std::string_view caption = lc::form::captionOf(lc::Field::F);
+  QLabel label(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+  label.setFixedSize(lc::form::kClientWidth, lc::form::kClientHeight);
   label.show();
   return app.exec();
 }
