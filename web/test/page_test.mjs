@@ -1,20 +1,29 @@
 // SPDX-FileCopyrightText: 2026 The lccalc developers
 // SPDX-License-Identifier: MIT
 // The web page in Chromium, Firefox ESR and WebKit (Debian's), served on
-// 127.0.0.1 under the page's own strict policy and driven with keys and
-// clicks: Chromium and Firefox through puppeteer-core (headless), WebKit's
-// MiniBrowser through classic WebDriver (webdriver.mjs) on an X server of
-// its own. One set of checks runs in every engine: the controls' places and
-// texts, Tab order, the worked values, where a long result is shortened
-// (the table every front-end shares, in a point and in a comma
-// language), an error report and the focus after it, what the live region
-// says and when, Exit, the buttons' colours and
-// fonts, the decimal separator of a language (a Russian browser's, one that
-// Intl refuses, one it does not know), axe-core's accessibility rules, ways
-// the calculator can fail to start, and the site kept offline by its
-// service worker, and a table of screen widths.
-// Any error in a page that should work fails it. The texts expected are
-// form/'s, as the page's own module gives them.
+// 127.0.0.1 under the page's own strict policy and driven with keys, clicks
+// and touches: Chromium and Firefox through puppeteer-core (headless),
+// WebKit's MiniBrowser through classic WebDriver (webdriver.mjs) on an X
+// server of its own. One set of checks runs in every engine, in English and
+// Russian: the controls' places and texts, the title, the page's language
+// and direction, Tab order with a focus ring wherever it goes, each result
+// named by its caption, the worked values, what the live region says and
+// when, the box's hint, where a long result is shortened (the table every
+// front-end shares, in a point and in a comma language) and what a copy
+// takes, an error report (modal, described by both its lines, closed by
+// Enter or Escape with the focus back on OK), Exit, the buttons' colours
+// and fonts, axe-core's rules at start, after a click, with the report open
+// and after Exit; the policy refusing inline scripts, eval and other
+// origins; the window dark and every text legible in the dark scheme; a
+// table of screen widths (a phone's in Chromium; WebKit's narrow rows in a
+// frame); the decimal separator of a browser's language (a Russian one's,
+// one that Intl refuses, one it does not know, regional ones) and of the C
+// locale; ways the calculator can fail to start, and a module that arrives
+// late; the site kept offline by its service worker from a folder,
+// replaced by a new build, and what the page says when it cannot be kept.
+// Chromium also checks that the site is installable and opened from a
+// file. Any error in a page that should work fails it. The texts expected
+// are form/'s, as the page's own module and the built page give them.
 //
 // On Node's test runner, a describe per engine and a test per check:
 //   node [--test-name-pattern=WHAT] page_test.mjs SITE_FOLDER CMAKE [SCREENSHOT_FOLDER]

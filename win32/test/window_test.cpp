@@ -1,7 +1,19 @@
 // SPDX-FileCopyrightText: 2026 The lccalc developers
 // SPDX-License-Identifier: MIT
 // The real lccalc.exe, started and driven from outside with Win32 messages,
-// as a user's keys and clicks would drive it.
+// as a user's keys and clicks would drive it, under Wine: its controls'
+// classes, texts and places at 96 and 144 DPI, the frequency box's font,
+// the focus at start, Tab order, that Enter in the box does nothing, the
+// worked values, an error report (and OK pressed while it is open), the
+// box's tooltip, the live-region event after each click, Copy's clipboard
+// block and menus, commas in a Russian locale, and exit status 0 after Exit
+// and after closing. In a window made in this program (which has lccalc's
+// resources): the layout, fonts and a result's indent after WM_DPICHANGED
+// at 96, 120 and 144 DPI, the window's icon, a build with the Windows 10
+// DPI functions hidden (as Windows 7 runs it), the colours of a
+// high-contrast scheme, and every exception stopped at the window
+// procedure. A report no test expected ends its test at once, with its
+// text.
 //
 // Usage: lc_win32_window_tests LCCALC_EXE LCCALC_HIDDEN_DPI_EXE [GoogleTest flags]
 #include <gtest/gtest.h>
