@@ -9,8 +9,9 @@
 # it ran and failed; the log of each failed run is kept in build/soak/.
 # Exits with 1 if any run failed.
 #
-# Usage: scripts/soak.sh [--busy] [N]
+# Usage: scripts/soak.sh [--busy] [N] [PRESET...]
 #   N       rounds, 10 unless given
+#   PRESET  only the suites of these presets (default, asan, windows, web)
 #   --busy  keeps every core busy with a loop of its own meanwhile, as
 #           another job on a shared CI machine does
 set -euo pipefail
@@ -18,10 +19,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 busy=false
 rounds=10
+only=()
 for arg in "$@"; do
   case $arg in
     --busy) busy=true ;;
-    *[!0-9]* | "") echo "usage: scripts/soak.sh [--busy] [N]" >&2; exit 2 ;;
+    default | asan | windows | web) only+=("$arg") ;;
+    *[!0-9]* | "") echo "usage: scripts/soak.sh [--busy] [N] [PRESET...]" >&2; exit 2 ;;
     *) rounds=$arg ;;
   esac
 done
@@ -34,6 +37,13 @@ suites=(
   "windows ^win32\.window\."
   "web ^web\.page\."
 )
+if [ ${#only[@]} -ne 0 ]; then
+  chosen=()
+  for suite in "${suites[@]}"; do
+    [[ " ${only[*]} " == *" ${suite%% *} "* ]] && chosen+=("$suite")
+  done
+  suites=("${chosen[@]}")
+fi
 for suite in "${suites[@]}"; do
   preset=${suite%% *}
   echo "== building $preset"
