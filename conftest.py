@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: MIT
 """What the Python tests share: the facts of the build they test (its
 programs' paths, the version: lc-tests.json, which CMake writes), the
-window's own texts and places as form/ gives them, a private desktop and
-session, and lccalc started there."""
+window's own texts and places as form/ gives them, and lccalc started on a
+display (scripts/desktop.py makes private ones)."""
 import contextlib
 import json
 import os
@@ -11,8 +11,6 @@ import subprocess
 import types
 
 import pytest
-
-from desktop import private_display, private_session
 
 
 def pytest_addoption(parser):
@@ -39,14 +37,6 @@ def form(build):
     language: the texts each front-end must show."""
     result = subprocess.run([build.form_facts], capture_output=True, text=True, timeout=60, check=True)
     return json.loads(result.stdout)
-
-
-@pytest.fixture(scope="module")
-def desktop():
-    """A private D-Bus session (with its accessibility bus) and X display for
-    the module's tests: yields the display's environment."""
-    with private_session(), private_display() as display:
-        yield {"DISPLAY": display}
 
 
 @pytest.fixture(scope="session")
