@@ -15,6 +15,7 @@ program there."""
 import argparse
 import contextlib
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -110,28 +111,43 @@ def private_session():
         shutil.rmtree(folder)
 
 
+def _dbus(*args, bus=None):
+    """dbus-send on the session bus, or on the bus at the address `bus`."""
+    env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus) if bus else None
+    return subprocess.run(["dbus-send", "--session", "--print-reply=literal", "--reply-timeout=5000", *args],
+                          capture_output=True, text=True, env=env)
+
+
+def _accessible_name(bus, name):
+    return _dbus(f"--dest={name}", "/org/a11y/atspi/accessible/root", "org.freedesktop.DBus.Properties.Get",
+                 "string:org.a11y.atspi.Accessible", "string:Name", bus=bus)
+
+
 def start_accessibility(timeout=60.0):
     """Starts the session's accessibility bus and its registry, and returns
-    once the registry answers for the desktop. A screen reader or a test
-    that starts while they are still being started by D-Bus activation may
-    find no desktop ("AT-SPI: Could not obtain desktop path or name") and
-    then hear nothing."""
-    def call(*args, bus=None):
-        env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus) if bus else None
-        return subprocess.run(["dbus-send", "--session", "--print-reply=literal", "--reply-timeout=5000",
-                               *args], capture_output=True, text=True, env=env)
-
+    the bus's address once the registry answers for the desktop. A screen
+    reader or a test that starts while they are still being started by
+    D-Bus activation may find no desktop ("AT-SPI: Could not obtain desktop
+    path or name") and then hear nothing."""
     deadline = time.monotonic() + timeout
     while True:
-        address = call("--dest=org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus.GetAddress").stdout.strip()
-        if address and call("--dest=org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root",
-                            "org.freedesktop.DBus.Properties.Get", "string:org.a11y.atspi.Accessible",
-                            "string:Name", bus=address).returncode == 0:
+        address = _dbus("--dest=org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus.GetAddress").stdout.strip()
+        if address and _accessible_name(address, "org.a11y.atspi.Registry").returncode == 0:
             return address
         if time.monotonic() > deadline:
             raise RuntimeError(f"the accessibility bus ({address or 'not started'}) has no registry "
                                f"after {timeout:g} s")
         time.sleep(0.1)
+
+
+def accessible_applications(address):
+    """The names of the applications on the accessibility bus at `address`:
+    those whose accessibility bridge is up, so that what they do (a focus
+    given to them) is heard."""
+    children = _dbus("--dest=org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root",
+                     "org.a11y.atspi.Accessible.GetChildren", bus=address).stdout
+    return [(_accessible_name(address, name).stdout.split() or [""])[-1]
+            for name in re.findall(r":\d+\.\d+", children)]
 
 
 def wait_for(what, probe, timeout=20.0, interrupt=None):

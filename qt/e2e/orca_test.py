@@ -16,8 +16,8 @@ import time
 
 import pytest
 
-from desktop import (end_group, private_display, private_session, start_accessibility, visible_windows,
-                     wait_for, xdotool)
+from desktop import (accessible_applications, end_group, private_display, private_session,
+                     start_accessibility, visible_windows, wait_for, xdotool)
 
 SETTINGS = """{"general": {"enableSound": false, "enableBraille": false,
  "startingProfile": ["Default", "default"]},
@@ -117,7 +117,7 @@ def heard(request, build, form, lccalc):
             shim.write('#!/bin/sh\nexec /usr/bin/pgrep -s 0 "$@"\n')
         os.chmod(os.path.join(tools, "pgrep"), 0o755)
         # Orca finds the desktop only once the registry is up.
-        start_accessibility()
+        bus = start_accessibility()
         orca = subprocess.Popen(["orca", "-u", settings], start_new_session=True,
                                 env=dict(env, PATH=tools + os.pathsep + env["PATH"]),
                                 stdout=orca_output, stderr=subprocess.STDOUT)
@@ -132,6 +132,9 @@ def heard(request, build, form, lccalc):
                             + orca_output.read()[-4000:], pytrace=False)
             with lccalc({"DISPLAY": display}, locale, HOME=home, LANG=locale, XDG_RUNTIME_DIR=home):
                 wid = wait_for("the window", lambda: visible_windows(form["title"], env))[0]
+                # A focus given before the program's accessibility bridge is up
+                # is never told to Orca.
+                wait_for("lccalc on the accessibility bus", lambda: "lccalc" in accessible_applications(bus))
                 # With no window manager Orca hears nothing until the window has the focus.
                 step("box", lambda said: box in said, "windowfocus", "--sync", wid)
                 step("typed", lambda said: "7" in said, "type", "--delay", "50", "7")

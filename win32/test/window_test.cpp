@@ -582,9 +582,16 @@ TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
     app.click(ControlId::Ok);
     EXPECT_EQ(app.results(), c.expected) << toUtf8(c.frequency.substr(0, 20));
   }
-  // The live region a screen reader reads after the click.
-  EXPECT_EQ(textOf(GetDlgItem(app.window, Form1::kAnnouncerControlId)),
-            L"L, мкГн 6.03714243212802E-20; C, пФ 8.57142857142858E-19; W, М 4.28571428571429E-19");
+  // The live region a screen reader reads after the click, as form/ words it.
+  struct Said : lc::form::View {
+    std::string text;
+    void showResult(lc::Field, std::string_view) override {}
+    void showReadHint(std::string_view) override {}
+    void reportError(std::string_view, std::string_view) override {}
+    void announce(std::string_view said) override { text = said; }
+  } said;
+  lc::form::Form(said, lc::NumberFormat{}).clickOk("7E+20");
+  EXPECT_EQ(textOf(GetDlgItem(app.window, Form1::kAnnouncerControlId)), toUtf16(said.text));
 
   // An overflow after the wavelength: a box titled as the window names it,
   // the results the click did not reach are blank, and OK pressed while the
@@ -594,9 +601,11 @@ TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
   HWND box = waitFor([&] { return app.messageBox(); });
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(textOf(box), textOf(app.window));
-  const std::wstring said = boxText(box);
-  EXPECT_NE(said.find(L"Переполнение"), std::wstring::npos) << toUtf8(said);
-  EXPECT_NE(said.find(L"Введите другую частоту."), std::wstring::npos);
+  const std::wstring reported = boxText(box);
+  EXPECT_NE(reported.find(toUtf16(lc::form::errorName(lc::ErrorKind::Overflow))),
+            std::wstring::npos)
+      << toUtf8(reported);
+  EXPECT_NE(reported.find(toUtf16(lc::form::kErrorHint)), std::wstring::npos);
   for (int i = 0; i < 3; ++i) PostMessageW(app.control(ControlId::Ok), BM_CLICK, 0, 0);
   std::this_thread::sleep_for(300ms);
   SendMessageW(box, WM_COMMAND, IDOK, 0);
