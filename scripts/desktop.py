@@ -37,10 +37,26 @@ def private_display(screen="640x400x24"):
     try:
         if not number:
             raise RuntimeError("Xvfb did not start")
-        yield ":" + number
+        # Xvfb names its display a moment before every client can open it
+        # (under load, a program started at once may be refused): the display
+        # is handed out once a client has opened it.
+        display = ":" + number
+        deadline = time.monotonic() + 20
+        while subprocess.run(["xprop", "-display", display, "-root", "-len", "0"],
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
+            if time.monotonic() > deadline or server.poll() is not None:
+                raise RuntimeError(f"Xvfb's display {display} cannot be opened")
+            time.sleep(0.05)
+        yield display
     finally:
-        server.kill()
-        server.wait()
+        # Asked to end, Xvfb removes its lock and socket, which the next one
+        # given the same display number would otherwise meet.
+        server.terminate()
+        try:
+            server.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            server.kill()
+            server.wait()
 
 
 def _live_members(group):
@@ -152,9 +168,9 @@ def accessible_applications(address):
 
 def wait_for(what, probe, timeout=20.0, interrupt=None):
     """Polls probe() until it returns something true, and returns that.
-    Fails on timeout, or at once where interrupt() returns a text (a report
-    nobody expected is up), saying what that text is. A probe that raises
-    counts as false: what it reads may change under it."""
+    Fails on timeout, or at once where interrupt() returns a text, which
+    says why (a report nobody expected is up, a helper has ended). A probe
+    that raises counts as false: what it reads may change under it."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         value = said = None
@@ -168,7 +184,7 @@ def wait_for(what, probe, timeout=20.0, interrupt=None):
             except Exception:
                 pass
         if said:
-            raise AssertionError(f"waiting for {what}, a report no test expected: {said}")
+            raise AssertionError(f"waiting for {what}: {said}")
         if value:
             return value
         time.sleep(0.1)

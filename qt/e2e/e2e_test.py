@@ -167,10 +167,13 @@ def display_of(name, title):
         os.environ["DISPLAY"] = display
         manager = None
         if name == "openbox":
-            manager = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL)
+            manager = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.PIPE,
+                                       stderr=subprocess.STDOUT, text=True)
+
+            # Fails at once, with what openbox said, where it has ended.
             wait_for("openbox to manage the screen",
-                     lambda: xprop("-root", "_NET_SUPPORTING_WM_CHECK").count("window id"))
+                     lambda: xprop("-root", "_NET_SUPPORTING_WM_CHECK").count("window id"),
+                     interrupt=lambda: manager.poll() is not None and f"openbox ended: {manager.stdout.read()!r}")
         try:
             yield X11(name == "openbox", title), {"DISPLAY": display}
         finally:
@@ -223,7 +226,7 @@ def walk_through(setup_name, build, form, lccalc):
 
     def alert_text():
         alert = find_alert(title) if reports["unexpected"] else None
-        return alert and [node.name for node in descendants(alert) if node.name]
+        return alert and f"a report no test expected: {[node.name for node in descendants(alert) if node.name]}"
 
     def until(what, probe, timeout=20.0):
         return wait_for(what, probe, timeout, interrupt=alert_text)
