@@ -347,6 +347,9 @@ function windowTests(engine, browser, url, dark) {
       const style = getComputedStyle(document.activeElement);
       return [document.activeElement?.id, style.outlineStyle !== "none" && parseFloat(style.outlineWidth) >= 1];
     });
+    // The page gives the box the focus at its first frame, which may come
+    // after it is ready.
+    await until(page, () => document.activeElement?.id === "F");
     const order = [await at()];
     for (let i = 0; i < 2; i++) {
       await page.press("Tab");
