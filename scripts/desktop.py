@@ -26,10 +26,13 @@ import time
 
 @contextlib.contextmanager
 def private_display(screen="640x400x24"):
-    """Starts Xvfb and yields its display name, ":N"."""
+    """Starts Xvfb and yields its display name, ":N". The server never
+    resets: by default an X server starts over whenever its last client
+    leaves, and refuses whoever connects meanwhile (a window manager
+    starting while a short-lived xprop comes and goes)."""
     read_end, write_end = os.pipe()
     server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp"],
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp", "-noreset"],
         pass_fds=[write_end], stderr=subprocess.DEVNULL)
     os.close(write_end)
     with os.fdopen(read_end) as pipe:
