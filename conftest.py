@@ -40,6 +40,15 @@ def form(build):
 
 
 @pytest.fixture(scope="session")
+def desktop_entry(build):
+    """The desktop entry the build made, its keys (not their translations)
+    and values."""
+    with open(f"{build.folder}/packaging/{build.app_id}.desktop", encoding="utf-8") as entry:
+        return dict(line.rstrip("\n").split("=", 1) for line in entry
+                    if "=" in line and "[" not in line.split("=")[0])
+
+
+@pytest.fixture(scope="session")
 def lccalc(build):
     """Starts lccalc: `with lccalc(display, locale) as program:` runs it with
     the display's environment (DISPLAY or WAYLAND_DISPLAY, and nothing of

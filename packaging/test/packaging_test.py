@@ -71,12 +71,11 @@ def test_install_puts_every_file_in_place(build, installed):
     assert files_below(installed) == installed_files(build.app_id, build.icon_sizes)
 
 
-def test_install_desktop_entry_runs_the_program_with_its_icon(build, installed):
+def test_install_desktop_entry_runs_the_program_with_its_icon(build, installed, desktop_entry):
     """What a menu shows and starts: the entry's icon is in the icon theme at
     every size, and its command is the installed program with no argument
     (it takes none, and a field code would hand it the files a user opens)."""
-    with open(installed / f"share/applications/{build.app_id}.desktop", encoding="utf-8") as file:
-        entry = dict(line.rstrip("\n").split("=", 1) for line in file if "=" in line and "[" not in line.split("=")[0])
+    entry = desktop_entry
     command = entry["Exec"].split()
     assert len(command) == 1 and (installed / "bin" / command[0]).is_file(), entry["Exec"]
     sizes = [f"{size}x{size}" for size in build.icon_sizes] + ["scalable"]

@@ -389,11 +389,9 @@ def test_window_offers_close_but_no_maximise(walk):
 
 
 @window_managed
-def test_window_is_the_desktop_entrys(walk, build):
+def test_window_is_the_desktop_entrys(walk, desktop_entry):
     """A task bar matches the window to the menu's entry by its class."""
-    with open(f"{build.folder}/packaging/{build.app_id}.desktop", encoding="utf-8") as entry:
-        wm_class = next(line.split("=", 1)[1].strip() for line in entry if line.startswith("StartupWMClass="))
-    assert f', "{wm_class}"' in next(line for line in walk["window_manager"]["props"].splitlines()
+    assert f', "{desktop_entry["StartupWMClass"]}"' in next(line for line in walk["window_manager"]["props"].splitlines()
                                      if line.startswith("WM_CLASS"))
 
 
