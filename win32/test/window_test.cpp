@@ -35,6 +35,7 @@
 #include "form1.h"
 #include "lc/form/form.h"
 #include "lc/form/layout.h"
+#include "lc/form/testing/recording_view.h"
 #include "lc/form/testing/shortening.h"
 #include "utf16.h"
 
@@ -583,15 +584,9 @@ TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
     EXPECT_EQ(app.results(), c.expected) << toUtf8(c.frequency.substr(0, 20));
   }
   // The live region a screen reader reads after the click, as form/ words it.
-  struct Said : lc::form::View {
-    std::string text;
-    void showResult(lc::Field, std::string_view) override {}
-    void showReadHint(std::string_view) override {}
-    void reportError(std::string_view, std::string_view) override {}
-    void announce(std::string_view said) override { text = said; }
-  } said;
+  lc::form::testing::RecordingView said;
   lc::form::Form(said, lc::NumberFormat{}).clickOk("7E+20");
-  EXPECT_EQ(textOf(GetDlgItem(app.window, Form1::kAnnouncerControlId)), toUtf16(said.text));
+  EXPECT_EQ(textOf(GetDlgItem(app.window, Form1::kAnnouncerControlId)), toUtf16(said.announcement));
 
   // An overflow after the wavelength: a box titled as the window names it,
   // the results the click did not reach are blank, and OK pressed while the

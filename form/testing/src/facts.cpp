@@ -13,6 +13,7 @@
 
 #include "lc/form/form.h"
 #include "lc/form/layout.h"
+#include "lc/form/testing/recording_view.h"
 
 namespace {
 
@@ -50,24 +51,9 @@ std::string_view kindName(ControlKind kind) {
   return "ResultLabel";
 }
 
-// A view that keeps what the form tells it.
-struct Record : lc::form::View {
-  std::string hint, error, detail, said;
-  std::string results[4];
-  void showResult(Field field, std::string_view text) override {
-    results[static_cast<int>(field)] = text;
-  }
-  void showReadHint(std::string_view text) override { hint = text; }
-  void reportError(std::string_view name, std::string_view text) override {
-    error = name;
-    detail = text;
-  }
-  void announce(std::string_view text) override { said = text; }
-};
-
 // One click of OK on `typed`, as JSON.
 std::string click(std::string_view typed, std::string_view separator) {
-  Record view;
+  lc::form::testing::RecordingView view;
   lc::form::Form form(view, lc::NumberFormat{std::string(separator)});
   form.clickOk(typed);
   std::string out = "{\"results\": {";
@@ -77,7 +63,8 @@ std::string click(std::string_view typed, std::string_view separator) {
   }
   out.resize(out.size() - 2);
   return out + "}, \"hint\": " + quoted(view.hint) + ", \"error\": " + quoted(view.error) +
-         ", \"detail\": " + quoted(view.detail) + ", \"announcement\": " + quoted(view.said) + "}";
+         ", \"detail\": " + quoted(view.detail) +
+         ", \"announcement\": " + quoted(view.announcement) + "}";
 }
 
 }  // namespace
