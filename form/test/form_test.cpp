@@ -1,5 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The lccalc developers
 // SPDX-License-Identifier: MIT
+// The click flow without a window: what a click shows and announces, how a
+// failure is reported and what it leaves, the read hint, and where a long
+// result is shortened.
 #include "lc/form/form.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +15,7 @@
 #include <vector>
 
 #include "lc/form/layout.h"
+#include "lc/form/testing/recording_view.h"
 
 namespace {
 
@@ -19,29 +23,7 @@ using lc::Field;
 using lc::NumberFormat;
 using lc::form::Form;
 
-// A view that keeps what it was told; its report can run code while it is
-// open, as a user pressing OK again would, and so can its results as they
-// are shown.
-class FakeView : public lc::form::View {
- public:
-  void showResult(Field field, std::string_view text) override {
-    if (whileShowing) whileShowing();
-    shown[static_cast<std::size_t>(field)] = text;
-  }
-  void showReadHint(std::string_view text) override { hint = text; }
-  void announce(std::string_view text) override { announced.emplace_back(text); }
-  void reportError(std::string_view name, std::string_view detail) override {
-    reports.push_back(std::string(name) + " / " + std::string(detail));
-    if (whileReportOpen) whileReportOpen();
-  }
-
-  std::function<void()> whileShowing;
-  std::string shown[4];  // indexed by Field
-  std::string hint;
-  std::vector<std::string> reports;
-  std::vector<std::string> announced;
-  std::function<void()> whileReportOpen;
-};
+using lc::form::testing::RecordingView;
 
 // Fits a label `width` characters wide.
 auto charactersFit(std::size_t width) {
@@ -89,7 +71,7 @@ TEST(ReadHint, saysWhichNumberWasRead) {
 }
 
 TEST(FormClick, showsResultsAndReadsBackExactlyWhatItWrote) {
-  FakeView view;
+  RecordingView view;
   Form form(view, NumberFormat{","});
   form.clickOk("7");
   EXPECT_EQ(view.shown[static_cast<int>(Field::LL)], "42,8571428571429");
@@ -105,7 +87,7 @@ TEST(FormClick, showsResultsAndReadsBackExactlyWhatItWrote) {
 }
 
 TEST(FormClick, blanksUnreachedResultsAndReportsOnce) {
-  FakeView view;
+  RecordingView view;
   Form form(view, NumberFormat{"."});
   form.clickOk("7");
   int pressesDuringReport = 0;
@@ -138,7 +120,7 @@ TEST(FormClick, aFailedClickSaysWhatWasReadAndAnnouncesOnlyWhatItReached) {
       {"1e400", "Прочитано: число вне диапазона", {}},  // nothing reached, nothing said
   };
   for (const auto& c : cases) {
-    FakeView view;
+    RecordingView view;
     Form form(view, NumberFormat{"."});
     form.clickOk("7");
     view.announced.clear();
@@ -174,7 +156,7 @@ TEST(FormFault, isReportedAsAnInternalErrorWhateverWasThrown) {
   };
   for (const auto& c : cases) {
     // In a click, from the view...
-    FakeView view;
+    RecordingView view;
     Form form(view, NumberFormat{"."});
     view.whileShowing = [&c, thrown = false]() mutable {
       if (!std::exchange(thrown, true)) c.fault();

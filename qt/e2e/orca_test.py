@@ -145,7 +145,7 @@ def heard(request, build, form, lccalc):
                 step("box again", lambda said: box in said, "key", "Tab")
                 xdotool("key", "ctrl+a", env=env)
                 step("typed frequency", lambda said: "'0" in said, "type", "--delay", "50", "1E+150")
-                step("report", lambda said: clicks["1E+150"]["error"] in said, "key", "Tab", "space")
+                step("report", lambda said: clicks["1E+150"]["errorName"] in said, "key", "Tab", "space")
                 step("reached", lambda said: clicks["1E+150"]["announcement"] in said, "key", "Return")
         finally:
             with open(f"{build.transcript}.{locale}", "w", encoding="utf-8") as out:
@@ -190,8 +190,8 @@ def test_results_are_said_once_after_a_click(heard):
 
 
 def test_report_is_read(heard):
-    said(heard, "report", heard["clicks"]["1E+150"]["error"])
-    said(heard, "report", heard["clicks"]["1E+150"]["detail"].rstrip("."))
+    said(heard, "report", heard["clicks"]["1E+150"]["errorName"])
+    said(heard, "report", heard["clicks"]["1E+150"]["errorDetail"].rstrip("."))
 
 
 def test_what_a_failed_click_reached_is_said_after_the_report(heard):

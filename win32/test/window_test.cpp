@@ -586,7 +586,8 @@ TEST(Win32Window, showsTheWorkedValuesAndReportsAFailureOnce) {
   // The live region a screen reader reads after the click, as form/ words it.
   lc::form::testing::RecordingView said;
   lc::form::Form(said, lc::NumberFormat{}).clickOk("7E+20");
-  EXPECT_EQ(textOf(GetDlgItem(app.window, Form1::kAnnouncerControlId)), toUtf16(said.announcement));
+  EXPECT_EQ(textOf(GetDlgItem(app.window, Form1::kAnnouncerControlId)),
+            toUtf16(said.announced.back()));
 
   // An overflow after the wavelength: a box titled as the window names it,
   // the results the click did not reach are blank, and OK pressed while the

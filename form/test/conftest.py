@@ -1,0 +1,35 @@
+# SPDX-FileCopyrightText: 2026 The lccalc developers
+# SPDX-License-Identifier: MIT
+"""The scenario table's drivers: how each front-end is started (window_test.py)."""
+import pytest
+
+# A driver's name, and its command and environment for this build.
+DRIVERS = {
+    "qt-offscreen": lambda build: ([build.qt_driver], {"QT_QPA_PLATFORM": "offscreen"}),
+}
+
+
+def pytest_addoption(parser):
+    parser.addoption("--driver", default="qt-offscreen",
+                     help="the front-end to hold to the table: " + ", ".join(DRIVERS) +
+                          "; NAME-xSCALE for a screen scale (qt-offscreen-x2)")
+    parser.addoption("--update-snapshots", action="store_true",
+                     help="write what was seen into form.json and the driver's snapshot")
+
+
+@pytest.fixture(scope="session")
+def update(pytestconfig):
+    return pytestconfig.getoption("--update-snapshots")
+
+
+@pytest.fixture(scope="session")
+def driver(pytestconfig, build):
+    """(name, command, environment) of the driver asked for."""
+    name = pytestconfig.getoption("--driver")
+    base, _, scale = name.partition("-x")
+    if base not in DRIVERS:
+        pytest.exit(f"no driver {base}: {', '.join(DRIVERS)}", 2)
+    command, env = DRIVERS[base](build)
+    if scale:
+        env = dict(env, QT_SCALE_FACTOR=scale)
+    return name, command, env
