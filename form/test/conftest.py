@@ -3,9 +3,23 @@
 """The scenario table's drivers: how each front-end is started (window_test.py)."""
 import pytest
 
-# A driver's name, and its command and environment for this build.
+
+
+def page(engine):
+    """The page's driver in one engine: one process for every row, which
+    keeps its browsers."""
+    return lambda build: ([NODE, f"{build.source}/web/test/driver.mjs", f"{build.folder}/site"],
+                          {"LC_ENGINE": engine}, True)
+
+
+NODE = "/usr/bin/node"
+# A driver's name, and its command, environment, and whether it takes every
+# row in one process (a row a line) rather than a process a row.
 DRIVERS = {
-    "qt-offscreen": lambda build: ([build.qt_driver], {"QT_QPA_PLATFORM": "offscreen"}),
+    "qt-offscreen": lambda build: ([build.qt_driver], {"QT_QPA_PLATFORM": "offscreen"}, False),
+    "web-chromium": page("chromium"),
+    "web-firefox": page("firefox"),
+    "web-webkit": page("webkit"),
 }
 
 
@@ -24,12 +38,12 @@ def update(pytestconfig):
 
 @pytest.fixture(scope="session")
 def driver(pytestconfig, build):
-    """(name, command, environment) of the driver asked for."""
+    """(name, command, environment, persistent) of the driver asked for."""
     name = pytestconfig.getoption("--driver")
     base, _, scale = name.partition("-x")
     if base not in DRIVERS:
         pytest.exit(f"no driver {base}: {', '.join(DRIVERS)}", 2)
-    command, env = DRIVERS[base](build)
+    command, env, persistent = DRIVERS[base](build)
     if scale:
         env = dict(env, QT_SCALE_FACTOR=scale)
-    return name, command, env
+    return name, command, env, persistent

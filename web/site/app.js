@@ -167,6 +167,14 @@ errorBox.addEventListener("close", () => {
   byId("Ok").focus();
 });
 
+// A click elsewhere while the report is open leaves the keyboard on its
+// OK, as a desktop message box does: a click on the window behind it, or on
+// its own text, would otherwise move the focus to the box itself, where
+// Enter and Space close nothing.
+errorBox.addEventListener("mousedown", (event) => {
+  if (!byId("errorOk").contains(event.target)) event.preventDefault();
+});
+
 let waiting = false;
 byId("Ok").addEventListener("click", () => {
   if (errorBox.open || waiting) return;  // one click and one report at a time

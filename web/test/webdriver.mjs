@@ -26,7 +26,8 @@ const consoleError = console.error;
 console.error = (...args) => { testErrors.push(args.join(" ")); consoleError(...args); };
 `;
 
-const keys = { Tab: "\uE004", Enter: "\uE007", Shift: "\uE008", Escape: "\uE00C" };
+const keys = { Tab: "\uE004", Enter: "\uE006", NumpadEnter: "\uE007", Shift: "\uE008", Escape: "\uE00C",
+  Space: "\uE00D", " ": "\uE00D" };
 
 // A free TCP port on 127.0.0.1.
 function freePort() {
@@ -82,8 +83,19 @@ class Page {
   async type(selector, text) {
     if (text) await this.command("POST", `/element/${await this.element(selector)}/value`, { text });
   }
+  // Keys typed into the focused element.
+  async keys(text) {
+    const active = Object.values(await this.command("GET", "/element/active"))[0];
+    await this.command("POST", `/element/${active}/value`, { text });
+  }
   async click(selector) {
     await this.command("POST", `/element/${await this.element(selector)}/click`, {});
+  }
+  // A click at a point of the page, whatever is there.
+  async clickAt(x, y) {
+    await this.command("POST", "/actions", { actions: [{ type: "pointer", id: "mouse",
+      parameters: { pointerType: "mouse" }, actions: [{ type: "pointerMove", origin: "viewport",
+        x: Math.round(x), y: Math.round(y) }, { type: "pointerDown", button: 0 }, { type: "pointerUp", button: 0 }] }] });
   }
   // A touch of a finger on the middle of the element.
   async tap(selector) {
