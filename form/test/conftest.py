@@ -14,19 +14,25 @@ def page(engine):
 
 NODE = "/usr/bin/node"
 # A driver's name, and its command, environment, and whether it takes every
-# row in one process (a row a line) rather than a process a row.
+# row in one process (a row a line; "locale": a process for each locale, one
+# at a time) rather than a process a row.
 DRIVERS = {
     "qt-offscreen": lambda build: ([build.qt_driver], {"QT_QPA_PLATFORM": "offscreen"}, False),
     "web-chromium": page("chromium"),
     "web-firefox": page("firefox"),
     "web-webkit": page("webkit"),
+    # lccalc.exe under Wine, from outside; -dpiN: started at a system DPI of
+    # N; -contrast: in a high-contrast scheme.
+    "win32": lambda build: (build.win32_driver, {}, "locale"),
+    "win32-hidden": lambda build: (build.win32_driver[:-1] + [build.win32_hidden_dpi], {}, "locale"),
 }
 
 
 def pytest_addoption(parser):
     parser.addoption("--driver", default="qt-offscreen",
                      help="the front-end to hold to the table: " + ", ".join(DRIVERS) +
-                          "; NAME-xSCALE for a screen scale (qt-offscreen-x2)")
+                          "; NAME-xSCALE for a screen scale (qt-offscreen-x2), NAME-dpiN for a "
+                          "system DPI (win32-dpi144)")
     parser.addoption("--update-snapshots", action="store_true",
                      help="write what was seen into form.json and the driver's snapshot")
 
@@ -41,9 +47,15 @@ def driver(pytestconfig, build):
     """(name, command, environment, persistent) of the driver asked for."""
     name = pytestconfig.getoption("--driver")
     base, _, scale = name.partition("-x")
+    base, contrast, _ = base.partition("-contrast")
+    base, _, dpi = base.partition("-dpi")
     if base not in DRIVERS:
         pytest.exit(f"no driver {base}: {', '.join(DRIVERS)}", 2)
     command, env, persistent = DRIVERS[base](build)
     if scale:
         env = dict(env, QT_SCALE_FACTOR=scale)
+    if dpi:
+        command = command + [dpi]
+    if contrast:
+        command = command + ["contrast"]
     return name, command, env, persistent

@@ -70,8 +70,11 @@ def key(typed):
 class Model:
     """The window as form/ says it behaves, a step at a time."""
 
-    def __init__(self, window, clicks):
+    def __init__(self, window, clicks, dpi=96):
         self.window, self.clicks = window, clicks
+        # Places in a front-end's pixels: at another DPI than 96, each edge
+        # scaled and rounded as Windows' MulDiv rounds.
+        self.scale = lambda n: int(n * dpi / 96 + 0.5)
         self.controls = {c["name"]: c for c in window["controls"]}
         self.tab = [c["name"] for c in sorted(window["controls"], key=lambda c: c["tabIndex"])
                     if c["kind"] in ("TextBox", "PushButton")]
@@ -175,7 +178,8 @@ class Model:
         if self.status is not None:
             return {"running": False, "status": self.status, "announced": announced}
         seen = {"running": True, "announced": announced, "window.title": self.window["title"],
-                "window.size": [self.window["width"], self.window["height"]], "report": self.report}
+                "window.size": [self.scale(self.window["width"]), self.scale(self.window["height"])],
+                "report": self.report}
         if self.report:
             seen.update({f"report.{k}": v for k, v in seen.pop("report").items()})
         if self.open_menu != "unknown":
@@ -186,7 +190,9 @@ class Model:
             at = f"controls.{name}."
             text = {"F": self.typed, **self.results}.get(name, c["text"])
             seen[at + "text"] = text if len(text) <= 16 or name not in RESULTS else elision_of(text)
-            seen[at + "rect"] = [c["left"], c["top"], c["width"], c["height"]]
+            left, top = self.scale(c["left"]), self.scale(c["top"])
+            seen[at + "rect"] = [left, top, self.scale(c["left"] + c["width"]) - left,
+                                 self.scale(c["top"] + c["height"]) - top]
             seen[at + "focusable"] = name in self.tab
             seen[at + "enabled"] = True
             if not self.open_menu:
@@ -213,6 +219,11 @@ def elision_of(whole):
     return test
 
 
+def short(value):
+    text = repr(value)
+    return text if len(text) < 200 else f"{text[:120]}…({len(text)} characters)"
+
+
 def flatten(observed, prefix=""):
     flat = {}
     for name, value in observed.items():
@@ -226,7 +237,10 @@ def flatten(observed, prefix=""):
 def allowed(driver, row, path):
     """The reason a front-end differs from the model there, or None."""
     def matches(name, patterns):
-        return any(fnmatch.fnmatchcase(name, p) for p in ((patterns,) if isinstance(patterns, str) else patterns))
+        patterns = (patterns,) if isinstance(patterns, str) else patterns
+        if patterns[0].startswith("!"):  # every one but these
+            return not any(fnmatch.fnmatchcase(name, p.lstrip("!")) for p in patterns)
+        return any(fnmatch.fnmatchcase(name, p) for p in patterns)
     return next((reason for who, rows, paths, reason in ALLOWED
                  if matches(driver, who) and matches(row, rows) and matches(path, paths)), None)
 
@@ -235,9 +249,10 @@ def allowed(driver, row, path):
 def run(driver):
     """Does a row's steps with the driver: its report, {"observations": [...]}.
     A driver that keeps its process is given a row a line, and answers each
-    with a line."""
+    with a line; it starts the window in the row's locale itself, or (where
+    it is "locale") runs in one locale, a process at a time."""
     _, command, env, persistent = driver
-    kept = []
+    kept = []  # the process, and the locale it runs in
 
     def row(steps, locale, scheme):
         said = json.dumps({"steps": steps, "locale": locale, "scheme": scheme})
@@ -247,10 +262,12 @@ def run(driver):
             if result.returncode != 0:
                 pytest.fail(f"the driver ended with {result.returncode}: {result.stderr[-3000:]}", pytrace=False)
             return json.loads(result.stdout)
+        if kept and persistent == "locale" and kept[0][1] != locale:
+            close()
         if not kept:
-            kept.append(subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
-                                         env=dict(os.environ, **env)))
-        process = kept[0]
+            kept.append((subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
+                                          env=dict(os.environ, **env, LC_ALL=locale)), locale))
+        process = kept[0][0]
         process.stdin.write(said + "\n")
         process.stdin.flush()
         if not select.select([process.stdout], [], [], 180)[0]:
@@ -261,10 +278,14 @@ def run(driver):
             pytest.fail(f"the driver ended with {process.wait()}", pytrace=False)
         return json.loads(line)
 
+    def close():
+        for process, _ in kept:
+            process.stdin.close()
+            process.wait(timeout=60)
+        kept.clear()
+
     yield row
-    for process in kept:
-        process.stdin.close()
-        process.wait(timeout=60)
+    close()
 
 
 class Snapshot:
@@ -302,7 +323,8 @@ def test_row(row, driver, run, pinned, update):
     if reason := allowed(name, row, "(row)"):
         pytest.skip(reason)
     steps, locale, scheme = conditions(row)
-    model = Model(pinned["window"], pinned["clicks"][separator(locale)])
+    dpi = re.search(r"-dpi(\d+)", name)
+    model = Model(pinned["window"], pinned["clicks"][separator(locale)], int(dpi.group(1)) if dpi else 96)
     wanted = []
     for step in steps:
         getattr(model, step[0])(*step[1:])
@@ -321,9 +343,13 @@ def test_row(row, driver, run, pinned, update):
                 continue
             got = seen.get(path, "(not reported)")
             if not (value(got) if callable(value) else got == value):
-                problems.append(f"look {index + 1}, {path}: {got!r}; form/ says {value.__doc__ if callable(value) else value!r}")
+                said = value.__doc__ if callable(value) else value
+                problems.append(f"look {index + 1}, {path}: {short(got)}; form/ says {short(said)}")
+        # (What the clipboard held before the row put something there is
+        # another program's.)
         residues.append({p: v for p, v in seen.items()
-                         if p not in want or callable(want[p]) or allowed(name, row, p)})
+                         if (p not in want or callable(want[p]) or allowed(name, row, p))
+                         and not (p == "clipboard" and p not in want)})
     if update:
         if row == "start":
             snapshot.data["base"] = residues[0]
