@@ -1,5 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The lccalc developers
 // SPDX-License-Identifier: MIT
+// Ok_Click through a recording set of fields: the worked values, the zero
+// answer, the chain from the shown wavelength to the capacitance and the
+// inductance, and where each failure is raised and what it leaves.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The lccalc developers
 // SPDX-License-Identifier: MIT
+// The checked arithmetic: the error each kind of result raises (an
+// overflow, a division by zero, a NaN), underflow and inexact results let
+// pass, and the comparison.
 #include <gtest/gtest.h>
 
 #include <cmath>

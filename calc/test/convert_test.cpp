@@ -1,5 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The lccalc developers
 // SPDX-License-Identifier: MIT
+// The conversions between numbers and text: how a typed text is read
+// (leniently, the point as the only separator), how a number is written
+// (15 significant digits, the separator given, the exponent form), and
+// the errors each raises.
 #include <gtest/gtest.h>
 
 #include <cmath>

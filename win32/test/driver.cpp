@@ -617,6 +617,15 @@ int main(int argc, char** argv) {
   COLORREF saved[4];
   for (int i = 0; i < 4; ++i) saved[i] = GetSysColor(elements[i]);
   if (contrast) SetSysColors(4, elements, scheme);
+  // Wine's version, major and minor: another draws otherwise, and has a
+  // snapshot of its own.
+  std::string toolkit = "windows";
+  using Version = const char*(CDECL*)();
+  if (const auto version = reinterpret_cast<Version>(reinterpret_cast<void (*)()>(
+          GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")))) {
+    const std::string_view text = version();
+    toolkit = "wine" + std::string(text.substr(0, text.find('.', text.find('.') + 1)));
+  }
   std::string line;
   for (int c; (c = std::getchar()) != EOF;) {
     if (c != '\n') {
@@ -639,7 +648,9 @@ int main(int argc, char** argv) {
         }
       }
     }
-    const std::string out = Object().add("observations", list(observations)).done() + "\n";
+    const std::string out =
+        Object().add("toolkit", quoted(toolkit)).add("observations", list(observations)).done() +
+        "\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
     std::fflush(stdout);
   }

@@ -22,7 +22,7 @@ class View {
   virtual ~View() = default;
 
   // Shows `text` in a result field (L, C or LL); empty text blanks it. The
-  // label shows it whole, or elided by ElideResult where it does not fit,
+  // label shows it whole, or shortened by fitResult where it does not fit,
   // and carries it whole in its tooltip and accessible name.
   virtual void showResult(Field field, std::string_view text) = 0;
   // Sets the frequency box's tooltip and accessible description.
