@@ -115,7 +115,7 @@ Json parse(const char*& at) {
   return value;
 }
 
-std::string quoted(std::string_view text) {
+std::string asJson(std::string_view text) {
   std::string out = "\"";
   for (const char c : text) {
     if (c == '"' || c == '\\') out += '\\';
@@ -127,14 +127,14 @@ std::string quoted(std::string_view text) {
   }
   return out + '"';
 }
-std::string quoted(const std::wstring& text) { return quoted(toUtf8(text)); }
+std::string asJson(const std::wstring& text) { return asJson(toUtf8(text)); }
 std::string boolean(bool value) { return value ? "true" : "false"; }
 
 // A JSON object written a member at a time.
 struct Object {
   std::string text;
   Object& add(std::string_view name, const std::string& json) {
-    text += (text.empty() ? "{" : ",") + quoted(name) + ":" + json;
+    text += (text.empty() ? "{" : ",") + asJson(name) + ":" + json;
     return *this;
   }
   std::string done() const { return text.empty() ? "{}" : text + "}"; }
@@ -225,7 +225,7 @@ std::string coloursOf(const Screenshot& shot, const RECT& r) {
   for (const auto& [colour, n] : counts) {
     if (distance(colour) > distance(fore)) fore = colour;
   }
-  return Object().add("background", quoted(hex(back))).add("text", quoted(hex(fore))).done();
+  return Object().add("background", asJson(hex(back))).add("text", asJson(hex(fore))).done();
 }
 
 std::vector<std::wstring> heard;  // what the live region said since the last look
@@ -468,7 +468,7 @@ void perform(Lccalc& app, const std::vector<Json>& step) {
 std::string observe(Lccalc& app) {
   Object seen;
   std::vector<std::string> said;
-  for (const auto& text : heard) said.push_back(quoted(text));
+  for (const auto& text : heard) said.push_back(asJson(text));
   heard.clear();
   seen.add("announced", list(said));
   if (!app.running()) {
@@ -488,14 +488,14 @@ std::string observe(Lccalc& app) {
     const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
     const bool button = classOf(control) == L"Button";
     Object o;
-    o.add("text", quoted(textOf(control)))
+    o.add("text", asJson(textOf(control)))
         .add("rect", list({std::to_string(r.left), std::to_string(r.top),
                            std::to_string(r.right - r.left), std::to_string(r.bottom - r.top)}))
         .add("focused", boolean(focus == control && report == nullptr))
         .add("focusable", boolean(style & WS_TABSTOP))
         .add("enabled", boolean(IsWindowEnabled(control)))
-        .add("tooltip", quoted(app.tipOf(control)))
-        .add("class", quoted(classOf(control)))
+        .add("tooltip", asJson(app.tipOf(control)))
+        .add("class", asJson(classOf(control)))
         .add("colours", coloursOf(shot, screen));
     if (button) o.add("default", boolean((style & 0xF) == BS_DEFPUSHBUTTON));
     controls.add(c.name, o.done());
@@ -507,12 +507,12 @@ std::string observe(Lccalc& app) {
   seen.add(
       "window",
       Object()
-          .add("title", quoted(textOf(app.window)))
+          .add("title", asJson(textOf(app.window)))
           .add("size", list({std::to_string(client.right), std::to_string(client.bottom)}))
           .add("maximizable", boolean(style & WS_MAXIMIZEBOX))
           .add("minimizable", boolean(style & WS_MINIMIZEBOX))
           .add("resizable", boolean(style & WS_THICKFRAME))
-          .add("class", quoted(classOf(app.window)))
+          .add("class", asJson(classOf(app.window)))
           .add("enabled", boolean(IsWindowEnabled(app.window)))
           .add("icons", list({boolean(SendMessageW(app.window, WM_GETICON, ICON_SMALL, 0) != 0 ||
                                       GetClassLongPtrW(app.window, GCLP_HICONSM) != 0)}))
@@ -529,7 +529,7 @@ std::string observe(Lccalc& app) {
           auto* found = reinterpret_cast<Parts*>(data);
           const std::wstring text = textOf(child);
           if (classOf(child) == L"Button") {
-            found->buttons.push_back(quoted(text));
+            found->buttons.push_back(asJson(text));
           } else if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
             found->icon = true;
           } else {
@@ -537,7 +537,7 @@ std::string observe(Lccalc& app) {
               end = std::min(text.find(L'\n', at), text.size());
               std::wstring line = text.substr(at, end - at);
               if (!line.empty() && line.back() == L'\r') line.pop_back();
-              if (!line.empty()) found->lines.push_back(quoted(line));
+              if (!line.empty()) found->lines.push_back(asJson(line));
             }
           }
           return TRUE;
@@ -545,7 +545,7 @@ std::string observe(Lccalc& app) {
         reinterpret_cast<LPARAM>(&parts));
     const auto& [lines, buttons, icon] = parts;
     seen.add("report", Object()
-                           .add("title", quoted(textOf(report)))
+                           .add("title", asJson(textOf(report)))
                            .add("lines", list(lines))
                            .add("focused", boolean(IsChild(report, focus)))
                            .add("buttons", list(buttons))
@@ -561,7 +561,7 @@ std::string observe(Lccalc& app) {
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
       wchar_t text[128] = {};
       if (GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION) > 0)
-        entries.push_back(quoted(text));
+        entries.push_back(asJson(text));
     }
     seen.add("menu", list(entries));
   } else {
@@ -575,7 +575,7 @@ std::string observe(Lccalc& app) {
       // A text with no closing NUL within its block is no text.
       clipboard =
           text != nullptr && std::wstring_view(text, room).find(L'\0') != std::wstring_view::npos
-              ? quoted(std::wstring(text))
+              ? asJson(std::wstring(text))
               : "\"(no closing NUL)\"";
       GlobalUnlock(data);
     }
@@ -649,7 +649,7 @@ int main(int argc, char** argv) {
       }
     }
     const std::string out =
-        Object().add("toolkit", quoted(toolkit)).add("observations", list(observations)).done() +
+        Object().add("toolkit", asJson(toolkit)).add("observations", list(observations)).done() +
         "\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
     std::fflush(stdout);
