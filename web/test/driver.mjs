@@ -32,9 +32,14 @@ const recorder = `${errorRecorder}
 globalThis.lcHeard = [];
 globalThis.lcClipboard = null;
 addEventListener("DOMContentLoaded", () => {
+  // A live region is spoken when its text changes, not when the same text
+  // is written again.
   const region = document.getElementById("announcer");
-  new MutationObserver(() => { if (region.textContent) lcHeard.push(region.textContent); })
-    .observe(region, { childList: true, characterData: true, subtree: true });
+  let said = region.textContent;
+  new MutationObserver(() => {
+    if (region.textContent !== said && region.textContent) lcHeard.push(region.textContent);
+    said = region.textContent;
+  }).observe(region, { childList: true, characterData: true, subtree: true });
 });`;
 
 // Everything a user meets in the page now, in the scenario table's shape.
@@ -78,7 +83,8 @@ function observe() {
       font: { family: style.fontFamily, pixels: parseFloat(style.fontSize), weight: Number(style.fontWeight),
         italic: style.fontStyle !== "normal", underline: style.textDecorationLine !== "none" },
       colours: { text: style.color, background: background(e) }, cursor: style.cursor,
-      outline: document.activeElement === e ? `${style.outlineStyle} ${style.outlineWidth} ${style.outlineColor}` : "",
+      outline: document.activeElement !== e ? "" : style.outlineStyle === "none" ? "none"
+        : `${style.outlineStyle} ${style.outlineWidth} ${style.outlineColor}`,
       align: style.textAlign, live: e.getAttribute("aria-live"),
     };
   }
