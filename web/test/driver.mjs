@@ -62,8 +62,12 @@ function observe() {
   const form = byId("Form1");
   if (form.hidden) {
     const ended = byId("ended");
+    // Its link starts the calculator again where it leads back to this page.
+    const again = ended.querySelector("a");
     return { running: false, announced: heard, ended: ended.hidden ? "" : ended.textContent.replace(/\s+/g, " ").trim(),
-      endedFocused: document.activeElement === ended };
+      endedFocused: document.activeElement === ended,
+      startsAgain: Boolean(again) && !again.getAttribute("href").includes("#") && again.target === "" &&
+        again.href.split("#")[0] === location.href.split("#")[0] };
   }
   const client = byId("client");
   const origin = client.getBoundingClientRect();
