@@ -137,7 +137,6 @@ class Driver : public QObject {
 
   void next() {
     if (next_ >= steps_.size()) {
-      finished_ = true;
       QApplication::exit(status_);
       return;
     }
@@ -344,7 +343,6 @@ class Driver : public QObject {
   AnnouncementRecorder recorder_;
   Form1 window_;
   bool running_ = true;
-  bool finished_ = false;
   int deferred_ = 0;
   int status_ = 0;
 };

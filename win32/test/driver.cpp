@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "form1.h"
+#include "other_window.h"
 #include "utf16.h"
 
 namespace {
@@ -35,6 +36,8 @@ namespace {
 using lc::form::ControlId;
 using lc::win32::toUtf16;
 using lc::win32::toUtf8;
+using lc::win32::testing::classOf;
+using lc::win32::testing::textOf;
 using namespace std::chrono_literals;
 
 // A JSON value, as much of JSON as the rows use: strings (UTF-8, with
@@ -144,20 +147,6 @@ std::string list(const std::vector<std::string>& items) {
   std::string out = "[";
   for (const auto& item : items) out += (out.size() > 1 ? "," : "") + item;
   return out + "]";
-}
-
-std::wstring textOf(HWND window) {
-  const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(
-      SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
-  return text;
-}
-
-std::wstring classOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
 }
 
 std::string hex(COLORREF c) {

@@ -31,6 +31,7 @@
 #include "lc/form/form.h"
 #include "lc/form/layout.h"
 #include "lc/form/testing/shortening.h"
+#include "other_window.h"
 #include "utf16.h"
 
 namespace {
@@ -38,6 +39,8 @@ namespace {
 using lc::form::ControlId;
 using lc::win32::toUtf16;
 using lc::win32::toUtf8;
+using lc::win32::testing::classOf;
+using lc::win32::testing::textOf;
 using namespace std::chrono_literals;
 
 std::wstring lccalcPath;
@@ -47,15 +50,6 @@ std::wstring windowsPath(std::string path) {
   if (path.starts_with('/')) path = "Z:" + path;
   for (char& c : path) c = c == '/' ? '\\' : c;
   return toUtf16(path);
-}
-
-// The text of a window of another process, asked of the window itself.
-std::wstring textOf(HWND window) {
-  const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(
-      SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
-  return text;
 }
 
 // What a message box says: the texts of its controls, each followed by "|".
@@ -71,12 +65,6 @@ std::wstring boxText(HWND box) {
       },
       reinterpret_cast<LPARAM>(&said));
   return said;
-}
-
-std::wstring classOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
 }
 
 template <typename Probe>
