@@ -17,11 +17,19 @@ def pytest_addoption(parser):
     parser.addoption("--build", default=os.environ.get("LC_BUILD", "build/default"),
                      help="the build folder whose programs are tested ($LC_BUILD, which CTest "
                           "sets, or build/default)")
+    parser.addoption("--installed", action="store_true",
+                     help="test the installed program, /usr/bin/lccalc, instead of a build's "
+                          "(the Debian package's own test)")
+    parser.addoption("--deb", help="the Debian package the packaging tests check (test_deb_*)")
 
 
 @pytest.fixture(scope="session")
 def build(pytestconfig):
-    """This build's facts, as attributes: version, source, lccalc, ..."""
+    """This build's facts, as attributes: version, source, lccalc, ...;
+    with --installed only those of the installed program."""
+    if pytestconfig.getoption("--installed"):
+        return types.SimpleNamespace(folder=None, source=str(pytestconfig.rootpath), lccalc="/usr/bin/lccalc",
+                                     screenshot=None)
     folder = os.path.abspath(pytestconfig.getoption("--build"))
     path = os.path.join(folder, "lc-tests.json")
     if not os.path.exists(path):

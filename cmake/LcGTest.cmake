@@ -24,7 +24,8 @@ include(GoogleTest)
 # Wine costs about a second, and under qemu-user a tenth; under Wine one at
 # a time, as every program there shares the build's Wine prefix.
 # lc_add_gtest(TARGET [PROPERTIES NAME VALUE...]) gives every test of the
-# program those properties too.
+# program those properties too. Natively, each needs nothing but the build
+# (LC_STANDALONE).
 function(lc_add_gtest target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "PROPERTIES")
   if(CMAKE_CROSSCOMPILING)
@@ -34,6 +35,6 @@ function(lc_add_gtest target)
       set_tests_properties(${target} PROPERTIES RESOURCE_LOCK wine)
     endif()
   else()
-    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ${arg_PROPERTIES})
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ${LC_STANDALONE} ${arg_PROPERTIES})
   endif()
 endfunction()

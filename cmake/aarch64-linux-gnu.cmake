@@ -22,8 +22,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(QT_HOST_PATH /usr)
 set(QT_HOST_PATH_CMAKE_DIR /usr/lib/${CMAKE_HOST_SYSTEM_PROCESSOR}-linux-gnu/cmake)
 
-# The Debian package's architecture, which dpkg would give as this machine's.
-set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
-
 find_program(LC_QEMU_AARCH64 NAMES qemu-aarch64-static qemu-aarch64 REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${LC_QEMU_AARCH64})

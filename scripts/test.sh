@@ -6,8 +6,11 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for
 # LC_FUZZ_SECONDS (30 unless set), the web page under Node.js and its three
 # browser engines, and on amd64 the Windows build under Wine and the arm64
-# build under qemu-user; checks the format of every C++ file; and builds the
-# release twice to see that it is the same bit for bit. What cannot run here
+# build under qemu-user; checks the format of every C++ file; builds and
+# checks the Debian source package as a distribution would
+# (scripts/debian-package.sh: dpkg-buildpackage, lintian, the autopkgtest);
+# and builds the release twice to see that it is the same bit for bit, the
+# first time with that package's binaries. What cannot run here
 # is named, with the reason, one line each. Warnings are errors here. Each
 # preset's tests run as many at a time as the machine has cores. Ends with
 # a table of each phase's time and, for a preset, its test counts.
@@ -29,7 +32,7 @@ phase_done() {  # phase_done NAME [TESTS]
 trap 'status=$?; printf "\n| phase    |   time | tests |\n|---|---|---|\n"; printf "%s\n" "${phases[@]}"
   [ "$status" -eq 0 ] || echo "(stopped by a failure, status $status)"' EXIT
 presets=(default asan fuzz)
-sections=(test)
+sections=(test debian)
 machine=$(dpkg --print-architecture)
 if [ "$machine" = amd64 ]; then
   presets+=(windows)
@@ -92,6 +95,10 @@ for preset in "${presets[@]}"; do
   phase_done "$preset" "$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2 run, \1 failed/p' "$log")"
 done
 
+echo "== debian"
+"$root/scripts/debian-package.sh"
+phase_done debian "dpkg-buildpackage, lintian, autopkgtest"
+
 echo "== release"
-"$root/scripts/release.sh" --check
+LC_RELEASE_DEBS=$root/build/debian "$root/scripts/release.sh" --check
 phase_done release "two builds, the same bytes"
