@@ -9,7 +9,11 @@
 # installed package (autopkgtest's null runner: on this system, which is
 # left without the package afterwards), and the packaging tests on the .deb
 # (its files, dependencies, hardening and window; they take this machine's
-# build/default for the build's facts). Needs root, as apt-get does.
+# build/default for the build's facts). On amd64 with arm64 among dpkg's
+# architectures the arm64 package too, cross-built as Debian cross-builds
+# and checked the same way but for the autopkgtest (with build/arm64's facts,
+# its window under qemu-user). The release takes these packages for its
+# first build. Needs root, as apt-get does.
 #
 # Usage: scripts/debian-package.sh
 set -euo pipefail
@@ -41,6 +45,23 @@ autopkgtest "$changes" -- null >"$out/autopkgtest.log" 2>&1 || status=$?
 [ "$status" -eq 0 ] || { tail -60 "$out/autopkgtest.log"; exit 1; }
 sed -n '/@@@@ summary/,$p' "$out/autopkgtest.log" | sed -n 2p
 echo "== the package's files, dependencies, hardening and window"
-deb=$(ls "$out"/lccalc_*_"$(dpkg --print-architecture)".deb)
-/usr/bin/python3 -m pytest -c "$root/pytest.ini" --rootdir="$root" -q \
-  "$root/packaging/test/packaging_test.py" -k test_deb_ --deb "$deb" --build "$root/build/default"
+machine=$(dpkg --print-architecture)
+test_deb() {  # test_deb ARCH BUILD
+  /usr/bin/python3 -m pytest -c "$root/pytest.ini" --rootdir="$root" -q \
+    "$root/packaging/test/packaging_test.py" -k test_deb_ --deb "$(ls "$out"/lccalc_*_"$1".deb)" --build "$2"
+}
+test_deb "$machine" "$root/build/default"
+
+[ "$machine" = amd64 ] && dpkg --print-foreign-architectures | grep -qx arm64 || exit 0
+echo "== arm64, cross-built"
+apt-get build-dep -q -y -a arm64 -P cross,nocheck "$source" >"$out/build-dep-arm64.log" 2>&1 ||
+  { cat "$out/build-dep-arm64.log"; exit 1; }
+(cd "$source" && DEB_BUILD_OPTIONS=nocheck env -u SOURCE_DATE_EPOCH \
+  dpkg-buildpackage -b -us -uc -a arm64 -Pcross,nocheck -j"$(nproc)") >"$out/build-arm64.log" 2>&1 ||
+  { tail -80 "$out/build-arm64.log"; exit 1; }
+lintian --pedantic -I --fail-on error,warning "$out"/lccalc_*_arm64.changes
+if [ -f "$root/build/arm64/lc-tests.json" ]; then
+  test_deb arm64 "$root/build/arm64"
+else
+  echo "arm64: the package's tests skipped: build/arm64 is not built (its tests could not run here)"
+fi

@@ -20,7 +20,7 @@
 # not enter the result.
 #
 # Usage: [LC_RELEASE_DEBS=FOLDER] scripts/release.sh [--check]
-#   LC_RELEASE_DEBS  a folder holding this machine's Debian packages already
+#   LC_RELEASE_DEBS  a folder holding Debian packages already
 #            built from the same sources (scripts/debian-package.sh leaves
 #            them in build/debian): the release, or with --check its first
 #            build, takes them instead of building them again (the tests a
@@ -100,8 +100,8 @@ settings=(-DLC_BUILD_TESTS=OFF -DLC_BUILD_BENCHMARKS=OFF
 # writes beside its source folder).
 for architecture in "${architectures[@]}"; do
   echo "== $architecture"
-  if [ "$architecture" = "$machine" ] && [ -n "${LC_RELEASE_DEBS:-}" ]; then
-    cp "$LC_RELEASE_DEBS"/lccalc{,-dbgsym}_*_"$machine".deb "$out/"
+  if [ -n "${LC_RELEASE_DEBS:-}" ] && compgen -G "$LC_RELEASE_DEBS/lccalc_*_$architecture.deb" >/dev/null; then
+    cp "$LC_RELEASE_DEBS"/lccalc{,-dbgsym}_*_"$architecture".deb "$out/"
     continue
   fi
   source=$work/debian-$architecture/lccalc
