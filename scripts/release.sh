@@ -107,8 +107,9 @@ for architecture in "${architectures[@]}"; do
   source=$work/debian-$architecture/lccalc
   mkdir -p "$source"
   git ls-files -z | tar --null -T - -c | tar -x -C "$source"
+  # (One -P names every profile: a second would replace the first.)
   options=(-b -us -uc -Pnocheck)
-  [ "$architecture" = "$machine" ] || options+=(-a "$architecture" -Pcross)
+  [ "$architecture" = "$machine" ] || options=(-b -us -uc -a "$architecture" -Pcross,nocheck)
   (cd "$source" && DEB_BUILD_OPTIONS=nocheck env -u SOURCE_DATE_EPOCH dpkg-buildpackage "${options[@]}") \
     >"$work/debian-$architecture.log" 2>&1 || { tail -60 "$work/debian-$architecture.log"; exit 1; }
   cp "$work/debian-$architecture"/lccalc{,-dbgsym}_*_"$architecture".deb "$out/"
