@@ -124,11 +124,9 @@ for preset in "${presets[@]}"; do
   cmake --preset "$preset" -B "$work/$preset" "${settings[@]}" "${type[@]}" \
     "-DCMAKE_CXX_FLAGS=$flags" >/dev/null
   NODE_PATH=/usr/share/nodejs cmake --build "$work/$preset"
-  (cd "$work/$preset" && cpack -B "$work/$preset/packages" >/dev/null)
+  NODE_PATH=/usr/share/nodejs cmake --build "$work/$preset" --target lc_zip >/dev/null
 done
-# Each preset's packages folder holds its one zip, named with the project's
-# version by CPack.
-cp "$work"/windows/packages/lccalc-*-win64.zip "$work"/web/packages/lccalc-*-web.zip "$out/"
+cp "$work"/windows/lccalc-*-win64.zip "$work"/web/lccalc-*-web.zip "$out/"
 (cd "$out" && sha256sum lccalc*.deb lccalc-*-win64.zip lccalc-*-web.zip >SHA256SUMS)
 echo "== the release, in $out:"
 ls -l "$out"
