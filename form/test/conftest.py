@@ -1,6 +1,8 @@
 # SPDX-FileCopyrightText: 2026 The lccalc developers
 # SPDX-License-Identifier: MIT
 """The scenario table's drivers: how each front-end is started (window_test.py)."""
+import re
+
 import pytest
 
 
@@ -12,12 +14,22 @@ def page(engine):
                           {"LC_ENGINE": engine}, True)
 
 
+def real_qt(setup):
+    """The real lccalc through AT-SPI (qt/e2e/driver.py), a process a row."""
+    return lambda build: (["/usr/bin/python3", f"{build.source}/qt/e2e/driver.py", setup, build.lccalc],
+                          {"LC_PRELOAD": getattr(build, "preload", None) or "",
+                           "LC_SCREENSHOT": build.screenshot or ""}, False)
+
+
 NODE = "/usr/bin/node"
 # A driver's name, and its command, environment, and whether it takes every
 # row in one process (a row a line; "locale": a process for each locale, one
 # at a time) rather than a process a row.
 DRIVERS = {
     "qt-offscreen": lambda build: ([build.qt_driver], {"QT_QPA_PLATFORM": "offscreen"}, False),
+    "qt-xvfb": real_qt("xvfb"),
+    "qt-openbox": real_qt("openbox"),
+    "qt-weston": real_qt("weston"),
     "web-chromium": page("chromium"),
     "web-firefox": page("firefox"),
     "web-webkit": page("webkit"),
@@ -46,7 +58,8 @@ def update(pytestconfig):
 def driver(pytestconfig, build):
     """(name, command, environment, persistent) of the driver asked for."""
     name = pytestconfig.getoption("--driver")
-    base, _, scale = name.partition("-x")
+    scale = re.search(r"-x([\d.]+)$", name)
+    base, scale = (name[:scale.start()], scale.group(1)) if scale else (name, None)
     base, contrast, _ = base.partition("-contrast")
     base, _, dpi = base.partition("-dpi")
     if base not in DRIVERS:

@@ -15,6 +15,7 @@ A row is a list of steps, each a verb and its arguments:
   menu CONTROL          a right click: its context menu opens
   choose ENTRY          the open menu's entry, as the menu writes it
   close                 the window's close button
+  away                  another window takes the focus, then gives it back
   look                  what the user meets now: the whole observation
 and a row ends with a look if it does not already. A
 row made by ru() is in a comma locale (ru_RU.UTF-8), one made by dark() in
@@ -81,6 +82,7 @@ ROWS = {
     "the box's own menu": [("menu", "F"), ("look",), ("press", "Escape")],
     "exit with results shown": [("type", "7"), ("click", "Ok"), ("click", "Command1")],
     "the close button": [("type", "7"), ("close",)],
+    "the focus comes back after another window": [("type", "7"), ("click", "Ok"), ("away",)],
     "the dark scheme": dark(("type", "7E+20"), ("click", "Ok"), ("look",), ("select", "F", 0, -1),
                             ("type", "1E+150"), ("click", "Ok"), ("look",), ("press", "Escape")),
 }
@@ -92,6 +94,7 @@ ROWS = {
 # path "(row)" names rows a front-end cannot do at all.
 RESULT_NAMES = ("controls.[LC].name", "controls.LL.name")
 RESULT_DESCRIPTIONS = ("controls.[LC].description", "controls.LL.description")
+REAL_QT = ("qt-xvfb", "qt-openbox", "qt-weston")
 ALLOWED = [
     ("web-*", "*", RESULT_NAMES, "an output is named by the caption that labels it (aria-labelledby); its "
      "whole value is its aria-label, which the snapshot pins"),
@@ -116,6 +119,23 @@ ALLOWED = [
     (("win32-*dpi*", "win32-contrast"), ("!start", "!7 MHz", "!a long result is shortened*", "!the square overflows*"), "(row)",
      "at another DPI or in high contrast, the rows of the layout, a long result and a report: the rest "
      "is as at the system's"),
+    ("!qt-openbox", "*another window*", "(row)", "only a window manager gives the focus to another window "
+     "and back"),
+    (REAL_QT, "*", "controls.*.tooltip", "AT-SPI tells no tooltip until the pointer rests on its control: "
+     "the offscreen window's rows read it from the same widgets"),
+    (REAL_QT, "*", ("controls.[LC].focusable", "controls.LL.focusable"), "AT-SPI's focusable is any focus: "
+     "a click gives a result the focus, to select its text, though it is no Tab stop"),
+    (("qt-xvfb", "qt-openbox"), ("!start", "!tab visits*", "!7 MHz", "!return on OK*", "!the square overflows*",
+                                 "!144 MHz in commas", "!exit with*", "!the close button", "!*another window*"),
+     "(row)", "the real binary runs the rows of its layout, keys, a report, a comma locale and its end: the "
+     "rest is the offscreen window's, the same code"),
+    ("qt-xvfb", "the close button", "(row)", "with no window manager a window has no close button"),
+    ("qt-weston", ("!start", "!7 MHz", "!a frequency too small*", "!exit with*"), "(row)", "weston's headless "
+     "back end has no keyboard and no close button: text, clicks and the report's button go through AT-SPI"),
+    ("qt-weston", "*", ("controls.*.focused", "report.focused"), "weston's headless back end has no keyboard, "
+     "so no control has its focus"),
+    ("qt-weston", "*", "announced", "the headless compositor draws nothing, and what AT-SPI hears of a "
+     "notification there comes late or not at all: what is spoken is heard under X (and by Orca)"),
     ("web-firefox", "the keypad's enter*", "(row)", "puppeteer's WebDriver BiDi has no key for the "
      "keypad's Enter"),
 ]
