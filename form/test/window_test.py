@@ -390,7 +390,8 @@ def test_form_says_what_it_pins(build, update):
         shown = json.loads(subprocess.run([facts, separator(locale), *asked], capture_output=True,
                                           text=True, check=True).stdout)
         clicks[separator(locale)] = {key(t): s for t, s in zip(asked, shown)}
-    said = {"window": window, "clicks": clicks}
+    shortening = json.loads(subprocess.run([facts, "shortening"], capture_output=True, text=True, check=True).stdout)
+    said = {"window": window, "clicks": clicks, "shortening": shortening}
     if update:
         with open(PINNED, "w", encoding="utf-8") as file:
             json.dump(said, file, ensure_ascii=False, indent=1, sort_keys=True)

@@ -54,17 +54,13 @@ async function compute(page, frequency) {
   return results(page);
 }
 
-// The table every front-end shares of where a long result is shortened
-// (form/test/shortening.txt): its padding, and each row's whole result, three
+// form/'s words, the results of each typed text, and the table every
+// front-end shares of where a long result is shortened (form/test/shortening.txt,
+// as the C++ tests read it: its padding, and each row's whole result, three
 // longest shortened forms, the form with one fraction digit and that with
-// none.
-const shortening = (() => {
-  const lines = readFileSync(join(here, "../../form/test/shortening.txt"), "utf8").split("\n");
-  const padding = Number(lines.find((line) => line.startsWith("padding ")).slice(8));
-  const rows = lines.filter((line) => line && !line.startsWith("#") && !line.startsWith("padding "))
-    .map((line) => line.split(" | "));
-  return { padding, rows };
-})();
+// none), as form/test/form.json pins them.
+const pinned = JSON.parse(readFileSync(join(here, "../../form/test/form.json"), "utf8"));
+const { shortening } = pinned;
 
 // The rows written with `separator`, on a page whose language writes it,
 // at the edges shortening.txt names, measured in the label's own font.
@@ -104,9 +100,7 @@ async function shorteningTable(page, where, separator) {
   assert.deepEqual(problems, [], `${where}, shortening`);
 }
 
-// What form/ says a click of OK on `typed` shows, with `separator`, as
-// form/test/form.json pins it.
-const pinned = JSON.parse(readFileSync(join(here, "../../form/test/form.json"), "utf8"));
+// What form/ says a click of OK on `typed` shows, with `separator`.
 const clicked = (typed, separator = ".") => pinned.clicks[separator][typed];
 
 // The sentences the built page shows where the calculator cannot start, by
