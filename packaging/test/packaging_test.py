@@ -13,21 +13,6 @@ import pytest
 from desktop import private_display, visible_windows, wait_for
 
 
-def installed_files(app_id, icon_sizes, packaged=False):
-    """Every file an install puts below its prefix; packaged, as the Debian
-    package has them (the manual page compressed, the copyright and the
-    changelog beside the documentation)."""
-    return sorted([
-        "bin/lccalc",
-        f"share/applications/{app_id}.desktop",
-        f"share/metainfo/{app_id}.metainfo.xml",
-        *(f"share/icons/hicolor/{size}x{size}/apps/{app_id}.png" for size in icon_sizes),
-        f"share/icons/hicolor/scalable/apps/{app_id}.svg",
-        *(["share/man/man1/lccalc.1.gz", "share/doc/lccalc/copyright", "share/doc/lccalc/changelog.gz"]
-          if packaged else ["share/man/man1/lccalc.1"]),
-    ])
-
-
 def run(*command, **kwargs):
     """Runs a command; returns its standard output, or fails with all it said."""
     result = subprocess.run(list(map(str, command)), capture_output=True, text=True, **kwargs)
@@ -69,8 +54,37 @@ def installed(build, tmp_path_factory):
     return prefix
 
 
-def test_install_puts_every_file_in_place(build, installed):
-    assert files_below(installed) == installed_files(build.app_id, build.icon_sizes)
+def installed_tree(root):
+    """Every file below `root`, and its permissions."""
+    return {name: f"{os.stat(os.path.join(root, name)).st_mode & 0o7777:o}" for name in files_below(root)}
+
+
+def test_install_gives_what_was_reviewed(build, installed, data_regression):
+    """What a user gets from an install, pinned for review: every file and
+    its permissions, the desktop entry and the AppStream file line by line,
+    the manual page's source and what --help says. After a deliberate
+    change: --force-regen, then read the diff of packaging/test/packaging_test/."""
+    def lines(name):
+        return (installed / name).read_text(encoding="utf-8").splitlines()
+    data_regression.check({
+        "files": installed_tree(installed),
+        "desktop entry": lines(f"share/applications/{build.app_id}.desktop"),
+        "AppStream": lines(f"share/metainfo/{build.app_id}.metainfo.xml"),
+        "manual page": lines("share/man/man1/lccalc.1"),
+        "--help": run(installed / "bin/lccalc", "--help").splitlines(),
+    })
+
+
+def test_install_takes_the_options_its_manual_page_and_help_name(installed):
+    """Each option the manual page lists (and --help names) ends with status
+    0, as its EXIT STATUS says, and one it does not name with 2."""
+    page = (installed / "share/man/man1/lccalc.1").read_text(encoding="utf-8").replace("\\-", "-")
+    listed = set(re.findall(r"(?<![\w-])--?[a-z]+", page.split(".SH OPTIONS")[1].split(".SH")[0]))
+    program = installed / "bin/lccalc"
+    assert set(re.findall(r"(?<![\w-])--?[a-z]+", run(program, "--help"))) <= listed and len(listed) == 4, listed
+    for option in sorted(listed) + ["--bogus"]:
+        status = subprocess.run([program, option], capture_output=True).returncode
+        assert status == (2 if option == "--bogus" else 0), option
 
 
 def test_install_desktop_entry_runs_the_program_with_its_icon(build, installed, desktop_entry):
@@ -113,8 +127,12 @@ def test_deb_depends_on_qt_and_recommends_its_translations_and_wayland_plugin(de
     assert re.search(r"Recommends:.*qt6-translations-l10n", info) and re.search(r"Recommends:.*qt6-wayland", info)
 
 
-def test_deb_holds_every_file_in_place(build, deb):
-    assert files_below(deb[1] / "usr") == installed_files(build.app_id, build.icon_sizes, packaged=True)
+def test_deb_holds_every_file_in_place(installed, deb):
+    """The install's files, as Debian's helpers place them: the manual page
+    compressed, the copyright and the changelog beside the documentation."""
+    wanted = {name.replace("man1/lccalc.1", "man1/lccalc.1.gz"): mode for name, mode in installed_tree(installed).items()}
+    wanted.update({"share/doc/lccalc/copyright": "644", "share/doc/lccalc/changelog.gz": "644"})
+    assert installed_tree(deb[1] / "usr") == wanted
 
 
 def test_deb_binary_is_hardened(build, deb):
