@@ -7,7 +7,8 @@
 # Xvfb, the time a click takes to be drawn, what a huge paste into the
 # frequency box costs, what a key costs there as its text grows in the
 # Windows window (under Wine) and on the web page (in Chromium), and how
-# soon the web page shows its window and a first result.
+# soon the web page shows its window and a first result, and Lighthouse's
+# audit of the page.
 # RUNS sets the start-up runs per program (20 unless set; 12 page loads).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -51,3 +52,10 @@ node web/bench/key_bench.mjs build/web/site
 echo
 echo "== The web page's start beside a plain page with the same elements (headless Chromium, cache off)"
 node web/bench/start_bench.mjs build/web/site
+
+echo
+echo "== Lighthouse's audit of the page (its mobile settings, headless Chromium)"
+if [ ! web/bench/node_modules/.package-lock.json -nt web/bench/package-lock.json ]; then
+  (cd web/bench && npm ci --no-audit --no-fund)
+fi
+node web/bench/lighthouse_bench.mjs build/web/site
