@@ -12,6 +12,8 @@ import types
 
 import pytest
 
+from desktop import lccalc_environment
+
 
 def pytest_addoption(parser):
     parser.addoption("--build", default=os.environ.get("LC_BUILD", "build/default"),
@@ -68,14 +70,7 @@ def lccalc(build):
 
     @contextlib.contextmanager
     def start(display, locale="C.UTF-8", binary=None, **extra):
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LC_ALL=locale, **display, **extra)
-        for key in ("QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"):
-            if key not in display:
-                env.pop(key, None)
-        if getattr(build, "preload", None):
-            # AddressSanitizer's runtime then comes second, which it allows so.
-            env.update(LD_PRELOAD=build.preload,
-                       ASAN_OPTIONS=env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0")
+        env = lccalc_environment(display, getattr(build, "preload", None), LC_ALL=locale, **extra)
         program = subprocess.Popen([binary or build.lccalc], env=env, stderr=subprocess.PIPE, text=True)
         program.env = env
         try:

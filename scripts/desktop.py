@@ -154,6 +154,20 @@ def accessible_applications(address):
             for name in re.findall(r":\d+\.\d+", children)]
 
 
+def lccalc_environment(display, preload=None, **extra):
+    """The environment lccalc is started with on `display` ({"DISPLAY": ...}
+    or {"WAYLAND_DISPLAY": ...}, and nothing of the other): Qt's
+    accessibility bridge on and, in a sanitizer build, its preload."""
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **display, **extra)
+    for key in ("QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"):
+        if key not in display:
+            env.pop(key, None)
+    if preload:
+        # AddressSanitizer's runtime then comes second, which it allows so.
+        env.update(LD_PRELOAD=preload, ASAN_OPTIONS=env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0")
+    return env
+
+
 def wait_for(what, probe, timeout=20.0, interrupt=None):
     """Polls probe() until it returns something true, and returns that.
     Fails on timeout, or at once where interrupt() returns a text, which

@@ -27,7 +27,8 @@ import time
 from gi.repository import GLib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../scripts"))
-from desktop import private_display, private_session, start_accessibility, visible_windows, wait_for, xdotool  # noqa: E402
+from desktop import (lccalc_environment, private_display, private_session, start_accessibility,  # noqa: E402
+                     visible_windows, wait_for, xdotool)
 
 SETUP, LCCALC = sys.argv[1:3]
 with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../form/test/form.json"),
@@ -262,24 +263,26 @@ def run(said):
     # Only the set-up's display: AT-SPI would look for its bus on an X one first.
     for key in ("QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"):
         os.environ.pop(key, None)
-    with private_session():
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        if os.environ.get("LC_PRELOAD"):  # a sanitizer's runtime then comes second, which it allows so
-            env.update(LD_PRELOAD=os.environ["LC_PRELOAD"],
-                       ASAN_OPTIONS=env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0")
-        manager = compositor = None
+    with contextlib.ExitStack() as ending:
+        ending.enter_context(private_session())
+        helper = None  # the window manager or the compositor
         if X11:
-            display = private_display()
-            env["DISPLAY"] = os.environ["DISPLAY"] = display.__enter__()
+            display = {"DISPLAY": ending.enter_context(private_display())}
+            os.environ.update(display)
             if SETUP == "openbox":
-                manager = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
-                until("openbox to manage the screen", lambda: "window id" in xprop("-root", "_NET_SUPPORTING_WM_CHECK"))
+                helper = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
         else:
-            socket = env["WAYLAND_DISPLAY"] = f"lccalc-driver-{os.getpid()}"
-            compositor = subprocess.Popen(["weston", "--backend=headless-backend.so", f"--socket={socket}",
-                                           "--idle-time=0", "--width=640", "--height=400"],
-                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            until("weston's socket", lambda: os.path.exists(os.path.join(os.environ["XDG_RUNTIME_DIR"], socket)))
+            display = {"WAYLAND_DISPLAY": f"lccalc-driver-{os.getpid()}"}
+            helper = subprocess.Popen(["weston", "--backend=headless-backend.so", f"--socket={display['WAYLAND_DISPLAY']}",
+                                       "--idle-time=0", "--width=640", "--height=400"],
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if helper is not None:
+            ending.callback(lambda: (helper.kill(), helper.wait()))
+        if SETUP == "openbox":
+            until("openbox to manage the screen", lambda: "window id" in xprop("-root", "_NET_SUPPORTING_WM_CHECK"))
+        elif not X11:
+            until("weston's socket", lambda: os.path.exists(os.path.join(os.environ["XDG_RUNTIME_DIR"],
+                                                                         display["WAYLAND_DISPLAY"])))
         start_accessibility()
         # AT-SPI keeps the first accessibility bus it finds: imported once this
         # session's is up. Roles by its constants, whose names differ by release.
@@ -292,10 +295,11 @@ def run(said):
         pyatspi.Registry.registerEventListener(
             lambda e: e.detail1 and e.source.getRole() == pyatspi.ROLE_NOTIFICATION and announced.append(e.source.name),
             "object:state-changed:showing")
-        program = subprocess.Popen([LCCALC], env=env, stderr=subprocess.PIPE, text=True)
+        program = subprocess.Popen([LCCALC], env=lccalc_environment(display, os.environ.get("LC_PRELOAD")),
+                                   stderr=subprocess.PIPE, text=True)
         observations = []
         try:
-            row = Row(program, manager)
+            row = Row(program, helper if SETUP == "openbox" else None)
             expected = iter(said.get("expected", []))
             for verb, *args in said["steps"]:
                 if verb == "look":
@@ -311,12 +315,6 @@ def run(said):
             if program.poll() is None:
                 program.kill()
             errors = program.communicate()[1]
-            for helper in (manager, compositor):
-                if helper is not None:
-                    helper.kill()
-                    helper.wait()
-            if X11:
-                display.__exit__(None, None, None)
         # What Qt's platform plugin complained of (a display it cannot use well),
         # and all it said where it failed. (Qt's accessibility bridge may note a
         # screen reader's late answer to a key: no user meets that.)
