@@ -136,14 +136,26 @@ class Row:
         x, y, width, height = self.nodes[name].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         return x + width // 2, y + height // 2
 
-    def type(self, text):
-        if X11:
-            xdotool("type", "--delay", "20", text)
-            return
+    def typed(self, text):
+        """The box's text once `text` is typed over its selection or at its caret."""
         box = self.nodes["F"].queryText()
         start, end = box.getSelection(0) if box.getNSelections() else (box.caretOffset,) * 2
         old = box.getText(0, -1)
-        self.nodes["F"].queryEditableText().setTextContents(old[:start] + text + old[end:])
+        return (old[:start] + text + old[end:])[:FORM["maxFrequencyLength"]]
+
+    def type(self, text):
+        if not X11:
+            self.nodes["F"].queryEditableText().setTextContents(self.typed(text))
+            return
+        # Qt's accessibility bridge holds each key until the registry has
+        # answered it, a click not: a click right after the keys would take
+        # the focus from the box before the last of them arrive. A user sees
+        # the characters appear first; so does the driver (and, where they
+        # never appear, the look shows it).
+        want = self.typed(text)
+        xdotool("type", "--delay", "20", text)
+        with contextlib.suppress(AssertionError):
+            until("the typed text in the box", lambda: self.nodes["F"].queryText().getText(0, -1) == want, 10)
 
     def press(self, keys):
         if X11:
@@ -166,6 +178,10 @@ class Row:
                 raise SystemExit(f"no selection of {name} {start}..{end} on X")
             self.click(name)
             xdotool("key", "--clearmodifiers", "ctrl+a")
+            box = self.nodes[name].queryText()
+            with contextlib.suppress(AssertionError):  # (see type())
+                until("the box's text selected", lambda: box.getNSelections() and box.getSelection(0)
+                      == (0, len(box.getText(0, -1))) or not box.getText(0, -1), 10)
             return
         text = self.nodes[name].queryText()
         self.nodes[name].queryComponent().grabFocus()
