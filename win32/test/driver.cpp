@@ -37,7 +37,9 @@ using lc::form::ControlId;
 using lc::win32::toUtf16;
 using lc::win32::toUtf8;
 using lc::win32::testing::classOf;
+using lc::win32::testing::Program;
 using lc::win32::testing::textOf;
+using lc::win32::testing::windowsPath;
 using namespace std::chrono_literals;
 
 // A JSON value, as much of JSON as the rows use: strings (UTF-8, with
@@ -69,47 +71,20 @@ Json parse(const char*& at) {
     }
     ++at;
   } else if (*at == '"') {
+    // (Python's json writes every other character than ASCII escaped.)
+    std::wstring text;
     for (++at; *at != '"' && *at != '\0'; ++at) {
       if (*at != '\\') {
-        value.text += *at;
-        continue;
-      }
-      switch (*++at) {
-        case 'n':
-          value.text += '\n';
-          break;
-        case 't':
-          value.text += '\t';
-          break;
-        case 'u': {  // a UTF-16 code unit, or a pair of them
-          auto unit = [&at] {
-            const unsigned long u = std::strtoul(std::string(at + 1, 4).c_str(), nullptr, 16);
-            at += 4;
-            return static_cast<unsigned>(u);
-          };
-          unsigned code = unit();
-          if (code >= 0xD800 && code < 0xDC00 && at[1] == '\\' && at[2] == 'u') {
-            at += 2;
-            code = 0x10000 + ((code - 0xD800) << 10) + (unit() - 0xDC00);
-          }
-          const auto byte = [&value](unsigned b) { value.text += static_cast<char>(b); };
-          if (code < 0x80) {
-            byte(code);
-          } else if (code < 0x800) {
-            byte(0xC0 | code >> 6), byte(0x80 | (code & 0x3F));
-          } else if (code < 0x10000) {
-            byte(0xE0 | code >> 12), byte(0x80 | (code >> 6 & 0x3F)), byte(0x80 | (code & 0x3F));
-          } else {
-            byte(0xF0 | code >> 18), byte(0x80 | (code >> 12 & 0x3F)),
-                byte(0x80 | (code >> 6 & 0x3F)), byte(0x80 | (code & 0x3F));
-          }
-          break;
-        }
-        default:
-          value.text += *at;
+        text += static_cast<wchar_t>(*at);
+      } else if (*++at == 'u') {
+        text += static_cast<wchar_t>(std::strtoul(std::string(at + 1, 4).c_str(), nullptr, 16));
+        at += 4;
+      } else {
+        text += *at == 'n' ? L'\n' : *at == 't' ? L'\t' : *at == 'r' ? L'\r' : static_cast<wchar_t>(*at);
       }
     }
     ++at;
+    value.text = toUtf8(text);
   } else {
     char* end = nullptr;
     value.number = std::strtoll(at, &end, 10);
@@ -245,47 +220,27 @@ INPUT key(WORD vk, bool up, DWORD flags = 0, wchar_t character = 0) {
   return input;
 }
 
-class Lccalc {
+// The system DPI Wine gives a process as it starts; 0: its own.
+void setSystemDpi(DWORD dpi) {
+  HKEY desktop = nullptr;
+  RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &desktop);
+  if (dpi != 0) {
+    RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  } else {
+    RegDeleteValueW(desktop, L"LogPixels");
+  }
+  RegCloseKey(desktop);
+}
+
+class Lccalc : public Program {
  public:
-  Lccalc(const std::wstring& path, DWORD dpi) {
-    if (dpi != 0) {  // the system DPI Wine gives a process as it starts
-      HKEY desktop = nullptr;
-      RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &desktop);
-      RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                     sizeof dpi);
-      RegCloseKey(desktop);
-    }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    std::wstring command = L"\"" + path + L"\"";
-    if (CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &process_)) {
-      WaitForInputIdle(process_.hProcess, 10000);
-      for (int i = 0; i < 200 && !window; ++i, std::this_thread::sleep_for(50ms)) {
-        window = topLevel(L"lccalc.Form1");
-      }
-    }
-    if (dpi != 0) {
-      HKEY desktop = nullptr;
-      RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &desktop);
-      RegDeleteValueW(desktop, L"LogPixels");
-      RegCloseKey(desktop);
-    }
+  explicit Lccalc(const std::wstring& path) : Program(path) {
     announcer = GetDlgItem(window, Form1::kAnnouncerControlId);
     hook_ = SetWinEventHook(0x8019, 0x8019, nullptr, onLiveRegion, process_.dwProcessId, 0,
                             WINEVENT_OUTOFCONTEXT);  // EVENT_OBJECT_LIVEREGIONCHANGED
   }
-  ~Lccalc() {
-    UnhookWinEvent(hook_);
-    if (process_.hProcess == nullptr) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
-      TerminateProcess(process_.hProcess, 99);
-    WaitForSingleObject(process_.hProcess, 10000);
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-  }
+  ~Lccalc() { UnhookWinEvent(hook_); }
 
-  bool running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
   DWORD status() const {
     DWORD status = 259;
     WaitForSingleObject(process_.hProcess, 10000);
@@ -347,29 +302,7 @@ class Lccalc {
     return local.text;
   }
 
-  HWND window = nullptr;
-
  private:
-  HWND topLevel(const wchar_t* className, bool visible = true) const {
-    struct Search {
-      const wchar_t* className;
-      bool visible;
-      HWND found;
-    } search{className, visible, nullptr};
-    EnumThreadWindows(
-        process_.dwThreadId,
-        [](HWND candidate, LPARAM data) {
-          auto* s = reinterpret_cast<Search*>(data);
-          if (classOf(candidate) != s->className || (s->visible && !IsWindowVisible(candidate)))
-            return TRUE;
-          s->found = candidate;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  }
-
-  PROCESS_INFORMATION process_{};
   HWINEVENTHOOK hook_ = nullptr;
 };
 
@@ -587,9 +520,7 @@ int main(int argc, char** argv) {
     std::fputs("usage: lc_win32_driver LCCALC_EXE [DPI]\n", stderr);
     return 2;
   }
-  std::string exe = argv[1];
-  if (exe.starts_with('/')) exe = "Z:" + exe;
-  for (char& c : exe) c = c == '/' ? '\\' : c;
+  const std::wstring exe = windowsPath(argv[1]);
   DWORD dpi = 0;
   bool contrast = false;
   for (int i = 2; i < argc; ++i) {
@@ -627,7 +558,9 @@ int main(int argc, char** argv) {
     std::vector<std::string> observations;
     heard.clear();
     {
-      Lccalc app(toUtf16(exe), dpi);
+      setSystemDpi(dpi);
+      Lccalc app(exe);
+      setSystemDpi(0);
       for (const auto& step : row.members.at("steps").items) {
         if (step.items[0].text == "look") {
           app.settle();

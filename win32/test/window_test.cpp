@@ -41,16 +41,11 @@ using lc::win32::toUtf16;
 using lc::win32::toUtf8;
 using lc::win32::testing::classOf;
 using lc::win32::testing::textOf;
+using lc::win32::testing::waitFor;
+using lc::win32::testing::windowsPath;
 using namespace std::chrono_literals;
 
 std::wstring lccalcPath;
-
-// A path of the build machine, as Wine sees it.
-std::wstring windowsPath(std::string path) {
-  if (path.starts_with('/')) path = "Z:" + path;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return toUtf16(path);
-}
 
 // What a message box says: the texts of its controls, each followed by "|".
 std::wstring boxText(HWND box) {
@@ -67,69 +62,11 @@ std::wstring boxText(HWND box) {
   return said;
 }
 
-template <typename Probe>
-auto waitFor(Probe probe) {
-  for (int i = 0; i < 200; ++i) {
-    if (auto value = probe()) return value;
-    std::this_thread::sleep_for(50ms);
-  }
-  return decltype(probe()){};
-}
-
-// lccalc.exe, started for one test and ended with it.
-class Lccalc {
- public:
-  explicit Lccalc(const std::wstring& path = lccalcPath) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    std::wstring command = L"\"" + path + L"\"";
-    if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process_)) {
-      ADD_FAILURE() << "cannot start lccalc.exe: error " << GetLastError();
-      return;
-    }
-    WaitForInputIdle(process_.hProcess, 10000);
-    window = waitFor([this] { return topLevel(process_.dwThreadId, L"lccalc.Form1"); });
-    EXPECT_NE(window, nullptr) << "no window";
-  }
-  ~Lccalc() {
-    if (process_.hProcess == nullptr) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
-      TerminateProcess(process_.hProcess, 99);
-    WaitForSingleObject(process_.hProcess, 10000);
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-  }
-
+// The real lccalc.exe, driven from outside.
+struct Lccalc : lc::win32::testing::Program {
+  Lccalc() : Program(lccalcPath) { EXPECT_NE(window, nullptr) << "no window"; }
   HWND control(ControlId id) const { return GetDlgItem(window, Form1::controlId(id)); }
-
-  // The popup menu lccalc shows, if any.
-  HWND popupMenu() const { return topLevel(process_.dwThreadId, L"#32768"); }
-
-  // Waits until lccalc has handled the messages sent to it so far.
-  void settle() const { SendMessageW(window, WM_NULL, 0, 0); }
-
-  HWND window = nullptr;
-
- private:
-  static HWND topLevel(DWORD thread, const wchar_t* className) {
-    struct Search {
-      const wchar_t* className;
-      HWND found;
-    } search{className, nullptr};
-    EnumThreadWindows(
-        thread,
-        [](HWND candidate, LPARAM data) {
-          auto* s = reinterpret_cast<Search*>(data);
-          if (classOf(candidate) != s->className || !IsWindowVisible(candidate)) return TRUE;
-          s->found = candidate;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  }
-
-  PROCESS_INFORMATION process_{};
+  HWND popupMenu() const { return topLevel(L"#32768"); }
 };
 
 RECT clientRectOf(HWND control, HWND window) {
