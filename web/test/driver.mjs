@@ -58,6 +58,9 @@ function observe() {
     }
     return "";
   };
+  // An element's markup, but for what other fields say (its tooltip and value).
+  const attributes = (e) => Object.fromEntries([...e.attributes].filter((a) => !["title", "aria-label", "data-value"].includes(a.name))
+    .map((a) => [a.name, a.value]));
   const heard = globalThis.lcHeard.splice(0);
   const form = byId("Form1");
   if (form.hidden) {
@@ -89,7 +92,7 @@ function observe() {
       colours: { text: style.color, background: background(e) }, cursor: style.cursor,
       outline: document.activeElement !== e ? "" : style.outlineStyle === "none" ? "none"
         : `${style.outlineStyle} ${style.outlineWidth} ${style.outlineColor}`,
-      align: style.textAlign, live: e.getAttribute("aria-live"),
+      align: style.textAlign, live: e.getAttribute("aria-live"), attributes: attributes(e),
     };
   }
   const title = byId("title");
@@ -97,7 +100,7 @@ function observe() {
     running: true, announced: heard, clipboard: globalThis.lcClipboard, menu: null, controls,
     window: { title: title.textContent, size: [origin.width, origin.height], role: form.tagName.toLowerCase(),
       labelledBy: textsOf(form.getAttribute("aria-labelledby")), lang: document.documentElement.lang,
-      dir: getComputedStyle(form).direction, document: document.title,
+      dir: getComputedStyle(form).direction, document: document.title, announcer: attributes(byId("announcer")),
       theme: [...document.querySelectorAll("meta[name=theme-color]")]
         .find((meta) => matchMedia(meta.media || "all").matches)?.content ?? null,
       colours: { text: getComputedStyle(title).color, background: background(title) } },

@@ -192,6 +192,36 @@ std::string coloursOf(const Screenshot& shot, const RECT& r) {
   return Object().add("background", asJson(hex(back))).add("text", asJson(hex(fore))).done();
 }
 
+// Which of the system's icons a screen rectangle shows: the one that,
+// drawn there by the driver on the same background, matches most pixels.
+std::string iconShown(const Screenshot& shot, const RECT& r) {
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  const HGDIOBJ previous = SelectObject(dc, bitmap);
+  HBRUSH back = CreateSolidBrush(shot.at(r.left, r.top));  // an icon's corner is clear
+  std::string best = "none";
+  int most = 0;
+  for (const auto& [id, name] : {std::pair{IDI_ERROR, "error"}, {IDI_WARNING, "warning"},
+                                 {IDI_INFORMATION, "information"}, {IDI_QUESTION, "question"}}) {
+    const RECT all{0, 0, width, height};
+    FillRect(dc, &all, back);
+    DrawIconEx(dc, 0, 0, LoadIconW(nullptr, id), width, height, 0, nullptr, DI_NORMAL);
+    int same = 0;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) same += GetPixel(dc, x, y) == shot.at(r.left + x, r.top + y);
+    }
+    if (same > most) best = name, most = same;
+  }
+  DeleteObject(back);
+  SelectObject(dc, previous);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return best;
+}
+
 std::vector<std::wstring> heard;  // what the live region said since the last look
 HWND announcer = nullptr;
 
@@ -440,10 +470,10 @@ std::string observe(Lccalc& app) {
                                       GetClassLongPtrW(app.window, GCLP_HICONSM) != 0)}))
           .done());
   if (report != nullptr) {
-    // Its lines, its buttons' texts, and whether it shows an icon.
+    // Its lines, its buttons' texts, and which icon it shows.
     struct Parts {
       std::vector<std::string> lines, buttons;
-      bool icon = false;
+      RECT icon{};
     } parts;
     EnumChildWindows(
         report,
@@ -453,7 +483,7 @@ std::string observe(Lccalc& app) {
           if (classOf(child) == L"Button") {
             found->buttons.push_back(asJson(text));
           } else if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-            found->icon = true;
+            GetWindowRect(child, &found->icon);
           } else {
             for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
               end = std::min(text.find(L'\n', at), text.size());
@@ -471,7 +501,7 @@ std::string observe(Lccalc& app) {
                            .add("lines", list(lines))
                            .add("focused", boolean(IsChild(report, focus)))
                            .add("buttons", list(buttons))
-                           .add("icon", boolean(icon))
+                           .add("icon", asJson(icon.right > icon.left ? iconShown(shot, icon) : "none"))
                            .add("modal", boolean(!IsWindowEnabled(app.window)))
                            .done());
   } else {
