@@ -61,29 +61,24 @@ TEST(ElideResult, dropsFractionDigitsBeforeTheExponent) {
   }
 }
 
+// (What a click of each text the scenario table types shows, hint and
+// announcement included, is pinned in form.json; these are the rest.)
 TEST(ReadHint, saysWhichNumberWasRead) {
   const NumberFormat comma{","};
-  EXPECT_EQ(lc::form::readHint("7", comma), "Прочитано: 7 МГц");
-  EXPECT_EQ(lc::form::readHint("7,5", comma), "Прочитано: 7 МГц");  // only the point separates
   EXPECT_EQ(lc::form::readHint(" 0.5 MHz", comma), "Прочитано: 0,5 МГц");
-  EXPECT_EQ(lc::form::readHint("abc", comma), "Прочитано: 0 МГц");
   EXPECT_EQ(lc::form::readHint("1e400", comma), "Прочитано: число вне диапазона");
 }
 
-TEST(FormClick, showsResultsAndReadsBackExactlyWhatItWrote) {
+TEST(FormClick, readsBackExactlyWhatItWrote) {
   RecordingView view;
   Form form(view, NumberFormat{","});
   form.clickOk("7");
-  EXPECT_EQ(view.shown[static_cast<int>(Field::LL)], "42,8571428571429");
-  EXPECT_EQ(view.shown[static_cast<int>(Field::L)], "6,03714243212803");
-  EXPECT_EQ(view.hint, "Прочитано: 7 МГц");
-  EXPECT_EQ(view.announced,
-            std::vector<std::string>{
-                "L, мкГн 6,03714243212803; C, пФ 85,7142857142858; W, М 42,8571428571429"});
   EXPECT_TRUE(view.reports.empty());
   // What the labels show does not matter to the calculation.
+  const std::string whole = view.shown[static_cast<int>(Field::C)];
   view.shown[static_cast<int>(Field::C)] = "85,71…";
-  EXPECT_EQ(form.ReadText(Field::C), "85,7142857142858");
+  EXPECT_EQ(form.ReadText(Field::C), whole);
+  EXPECT_EQ(whole, "85,7142857142858");
 }
 
 TEST(FormClick, blanksUnreachedResultsAndReportsOnce) {
