@@ -20,6 +20,11 @@ A row is a list of steps, each a verb and its arguments:
 and a row ends with a look if it does not already. A
 row made by ru() is in a comma locale (ru_RU.UTF-8), one made by dark() in
 the user's dark scheme."""
+import json
+import os
+
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "form.json"), encoding="utf-8") as pinned:
+    COPY = json.load(pinned)["window"]["copyEntry"]  # the results' menu's one entry
 
 def ru(*steps):
     return {"steps": steps, "locale": "ru_RU.UTF-8"}
@@ -68,9 +73,9 @@ ROWS = {
     "a report in a comma locale": ru(*SEVEN, ("type", "1E+150"), ("click", "Ok"), ("look",),
                                      ("press", "Return")),
     "copy from the menu": [("type", "7E+20"), ("click", "Ok"), ("menu", "LL"), ("look",),
-                           ("choose", "&Копировать")],
+                           ("choose", COPY)],
     "copy from the menu, all selected": [("type", "7E+20"), ("click", "Ok"), ("select", "LL", 0, -1),
-                                         ("menu", "LL"), ("choose", "&Копировать")],
+                                         ("menu", "LL"), ("choose", COPY)],
     "copy all of a shortened text": [("type", "7E+20"), ("click", "Ok"), ("select", "LL", 0, -1),
                                      ("press", "Ctrl+C")],
     "copy part of a shortened text": [("type", "7E+20"), ("click", "Ok"), ("select", "LL", 0, 4),

@@ -80,7 +80,10 @@ Json parse(const char*& at) {
         text += static_cast<wchar_t>(std::strtoul(std::string(at + 1, 4).c_str(), nullptr, 16));
         at += 4;
       } else {
-        text += *at == 'n' ? L'\n' : *at == 't' ? L'\t' : *at == 'r' ? L'\r' : static_cast<wchar_t>(*at);
+        text += *at == 'n'   ? L'\n'
+                : *at == 't' ? L'\t'
+                : *at == 'r' ? L'\r'
+                             : static_cast<wchar_t>(*at);
       }
     }
     ++at;
@@ -203,8 +206,10 @@ std::string iconShown(const Screenshot& shot, const RECT& r) {
   HBRUSH back = CreateSolidBrush(shot.at(r.left, r.top));  // an icon's corner is clear
   std::string best = "none";
   int most = 0;
-  for (const auto& [id, name] : {std::pair{IDI_ERROR, "error"}, {IDI_WARNING, "warning"},
-                                 {IDI_INFORMATION, "information"}, {IDI_QUESTION, "question"}}) {
+  for (const auto& [id, name] : {std::pair{IDI_ERROR, "error"},
+                                 {IDI_WARNING, "warning"},
+                                 {IDI_INFORMATION, "information"},
+                                 {IDI_QUESTION, "question"}}) {
     const RECT all{0, 0, width, height};
     FillRect(dc, &all, back);
     DrawIconEx(dc, 0, 0, LoadIconW(nullptr, id), width, height, 0, nullptr, DI_NORMAL);
@@ -255,7 +260,8 @@ void setSystemDpi(DWORD dpi) {
   HKEY desktop = nullptr;
   RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &desktop);
   if (dpi != 0) {
-    RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                   sizeof dpi);
   } else {
     RegDeleteValueW(desktop, L"LogPixels");
   }
@@ -496,14 +502,15 @@ std::string observe(Lccalc& app) {
         },
         reinterpret_cast<LPARAM>(&parts));
     const auto& [lines, buttons, icon] = parts;
-    seen.add("report", Object()
-                           .add("title", asJson(textOf(report)))
-                           .add("lines", list(lines))
-                           .add("focused", boolean(IsChild(report, focus)))
-                           .add("buttons", list(buttons))
-                           .add("icon", asJson(icon.right > icon.left ? iconShown(shot, icon) : "none"))
-                           .add("modal", boolean(!IsWindowEnabled(app.window)))
-                           .done());
+    seen.add("report",
+             Object()
+                 .add("title", asJson(textOf(report)))
+                 .add("lines", list(lines))
+                 .add("focused", boolean(IsChild(report, focus)))
+                 .add("buttons", list(buttons))
+                 .add("icon", asJson(icon.right > icon.left ? iconShown(shot, icon) : "none"))
+                 .add("modal", boolean(!IsWindowEnabled(app.window)))
+                 .done());
   } else {
     seen.add("report", "null");
   }
