@@ -51,6 +51,13 @@ def until(what, probe, timeout=20.0):
     return wait_for(what, lambda: (pump(), probe())[1], timeout)
 
 
+def soon(what, probe):
+    """Waits up to 10 s for probe() and goes on either way: the next look
+    shows what there is."""
+    with contextlib.suppress(AssertionError):
+        until(what, probe, 10)
+
+
 def descendants(node):
     for child in node or []:
         if child is not None:
@@ -154,8 +161,7 @@ class Row:
         # never appear, the look shows it).
         want = self.typed(text)
         xdotool("type", "--delay", "20", text)
-        with contextlib.suppress(AssertionError):
-            until("the typed text in the box", lambda: self.nodes["F"].queryText().getText(0, -1) == want, 10)
+        soon("the typed text in the box", lambda: self.nodes["F"].queryText().getText(0, -1) == want)
 
     def press(self, keys):
         if X11:
@@ -179,9 +185,8 @@ class Row:
             self.click(name)
             xdotool("key", "--clearmodifiers", "ctrl+a")
             box = self.nodes[name].queryText()
-            with contextlib.suppress(AssertionError):  # (see type())
-                until("the box's text selected", lambda: box.getNSelections() and box.getSelection(0)
-                      == (0, len(box.getText(0, -1))) or not box.getText(0, -1), 10)
+            soon("the box's text selected (see type())", lambda: not box.getText(0, -1) or (
+                box.getNSelections() and box.getSelection(0) == (0, len(box.getText(0, -1)))))
             return
         text = self.nodes[name].queryText()
         self.nodes[name].queryComponent().grabFocus()

@@ -20,9 +20,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <iterator>
-#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
